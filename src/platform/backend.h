@@ -1,0 +1,86 @@
+// What a platform back end provides to the platform core, and what the core
+// offers back ends in return. Game code never includes this file.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+class Mixer;
+
+// The back buffer handed to Present: 16-bit pixels, rows pitchBytes apart.
+struct FrameView {
+  const std::uint16_t* pixels;
+  int width;
+  int height;
+  int pitchBytes;
+  bool is565;
+};
+
+// A sound call as the game made it, for back ends that record them.
+struct SoundCall {
+  enum class Op { Create, Play, Rewind, Release };
+  Op op;
+  int bufferId;
+  std::uint32_t bytes;  // Create: the buffer's size
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // The clock behind timeGetTime and Sleep.
+  virtual std::uint32_t ReadClock() = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+  // Moves pending input into the core (the Post* calls below). Called by
+  // PeekMessageA, GetMessageA, WaitMessage and GetAsyncKeyState.
+  virtual void PumpEvents() = 0;
+  // Blocks until at least one input event has been posted to the core.
+  virtual void WaitForEvents() = 0;
+  // The game polled and found nothing to do (PeekMessageA with an empty
+  // queue, Flip): a real back end may yield the processor for up to 1 ms.
+  virtual void Idle() = 0;
+  // Every platform call other than a clock read passes through here.
+  virtual void NoteCall() {}
+
+  virtual bool CreateGameWindow(const char* title, int width, int height) = 0;
+  virtual void ShowGameWindow() = 0;
+  virtual void DestroyGameWindow() = 0;
+  virtual void SetCursorHidden(bool hidden) = 0;
+
+  // The display mode and the surfaces' format.
+  virtual bool SetDisplayMode(int width, int height, int bitsPerPixel) = 0;
+  virtual bool Use555() const { return false; }
+  // Extra bytes at the end of every surface row (tests use a padded pitch).
+  virtual int PitchPaddingBytes() const { return 0; }
+  virtual void Present(const FrameView& frame) = 0;
+
+  // Starts pulling samples from the mixer; false when there is no device.
+  virtual bool OpenAudio(Mixer& mixer) = 0;
+  virtual void CloseAudio() = 0;
+  // Guard the mixer's state against the back end's audio thread.
+  virtual void LockAudio() {}
+  virtual void UnlockAudio() {}
+  virtual void RecordSoundCall(const SoundCall& /*call*/) {}
+};
+
+// The back end every platform call goes to. Set it before the first call.
+void SetBackend(Backend* backend);
+Backend& CurrentBackend();
+
+// Input from a back end. A key press holds the key (GetAsyncKeyState) and
+// queues WM_KEYDOWN; a release lets it go and queues WM_KEYUP. Losing focus
+// queues WM_ACTIVATE 0 and lets every key go, so none stays stuck.
+void PostKeyDown(int virtualKey);
+void PostKeyUp(int virtualKey);
+void PostActivate(bool active);
+// The window's close button (and SIGINT, SIGTERM): queues WM_CLOSE, which
+// the window procedure's default handling turns into the destroy path.
+void PostClose();
+
+// Forgets the window, the queue and the key table (tests and tools that run
+// the program more than once in one process).
+void ResetCore();
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+// Mixes the playing sound buffers into the device's stream: interleaved
+// stereo 16-bit samples at the device's rate, summed with clipping.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/win32.h"
+
+struct WAVEFORMATEX;
+
+namespace platform {
+
+// One static buffer: the bytes as the game wrote them, and the same sound
+// converted once to the device's format.
+class Voice {
+ public:
+  Voice(int id, const WAVEFORMATEX& format, std::uint32_t bytes);
+
+  int id() const { return id_; }
+  std::vector<std::uint8_t>& raw() { return raw_; }
+  const std::vector<std::int16_t>& converted() const { return converted_; }
+
+  bool playing = false;
+  bool released = false;
+  std::size_t position = 0;  // in device frames
+
+ private:
+  friend class Mixer;
+  int id_;
+  WORD channels_;
+  DWORD rate_;
+  WORD bits_;
+  std::vector<std::uint8_t> raw_;
+  std::vector<std::int16_t> converted_;  // stereo frames at the device rate
+};
+
+class Mixer {
+ public:
+  explicit Mixer(int outputRate);
+
+  int outputRate() const { return outputRate_; }
+  std::shared_ptr<Voice> CreateVoice(const WAVEFORMATEX& format, std::uint32_t bytes);
+  // Converts the voice's raw bytes to the device's format (exact length:
+  // frames x outputRate / inputRate, rounded down).
+  void Convert(Voice& voice);
+  void Play(Voice& voice);
+  void Rewind(Voice& voice, std::uint32_t bytePosition);
+  void Release(Voice& voice);
+  // Adds every playing voice into out (frames stereo frames), clipping.
+  void Mix(std::int16_t* out, int frames);
+  int PlayingCount() const;
+
+ private:
+  int outputRate_;
+  int nextId_ = 1;
+  std::vector<std::shared_ptr<Voice>> voices_;
+};
+
+}  // namespace platform

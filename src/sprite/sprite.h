@@ -1,0 +1,74 @@
+// One picture in an off-screen 16-bit surface with the transparent colour
+// 0x8080FF, drawn plain, clipped or mirrored.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/ddraw.h"
+
+#pragma pack(push, 1)
+struct BitmapFileHeader {
+  WORD bfType;
+  DWORD bfSize;
+  WORD bfReserved1;
+  WORD bfReserved2;
+  DWORD bfOffBits;
+};
+struct BitmapInfoHeader {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+};
+#pragma pack(pop)
+static_assert(sizeof(BitmapFileHeader) == 14);
+static_assert(sizeof(BitmapInfoHeader) == 40);
+
+inline constexpr COLORREF kTransparentColor = 0x8080FF;
+
+class Sprite {
+ public:
+  Sprite();
+  ~Sprite();
+  Sprite(const Sprite&) = delete;
+  Sprite& operator=(const Sprite&) = delete;
+
+  bool Create(IDirectDraw* directDraw, std::int32_t width, std::int32_t height);
+  bool LoadBmp(IDirectDraw* directDraw, const char* path);
+  void Release();
+  HRESULT Draw(IDirectDrawSurface* dest, std::int32_t x, std::int32_t y);
+  int DrawMirrored(IDirectDrawSurface* dest, std::int32_t x, std::int32_t y, std::int32_t mode);
+  IDirectDrawSurface* GetSurface() const { return surface; }
+  std::int32_t GetWidth() const { return width; }
+  std::int32_t GetHeight() const { return height; }
+  // Pixels outside the surface are dropped.
+  void PutPixel(std::int32_t x, std::int32_t y, COLORREF color);
+  void* Lock();
+  void Unlock();
+  void SetColorKey(COLORREF color);
+  std::uint16_t ColorToPixel(COLORREF color) const;
+  void QueryPixelFormat();
+
+  IDirectDrawSurface* surface = nullptr;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  DDSURFACEDESC surfaceDesc{};
+  std::uint8_t* rgbPixels = nullptr;
+  std::uint16_t pixelFormat = 0;
+  std::uint16_t redMask = 0;
+  std::uint16_t greenMask = 0;
+  std::uint16_t blueMask = 0;
+  std::int32_t clipLeft = 0;
+  std::int32_t clipTop = 0;
+  std::int32_t clipRight = 640;
+  std::int32_t clipBottom = 480;
+  BitmapInfoHeader infoHeader{};
+  BitmapFileHeader fileHeader{};
+};
