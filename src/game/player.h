@@ -1,0 +1,6 @@
+// The player's turns, movement and dot eating.
+#pragma once
+
+void ReadPlayerInput();
+void MovePlayer();
+void EatDots();

@@ -1,0 +1,13 @@
+// The blocking screens around the play.
+#pragma once
+
+#include <cstdint>
+
+void ShowStageStart();
+void ShowStageClear();
+void ShowGameOver();
+void ShowTitle();
+// 0 Esc, 1 Space, 2 finished, -1 the quit message was taken.
+std::int32_t RunAttract();
+void PlayIntermission(std::int32_t scene);
+void ShowCredits();
