@@ -56,7 +56,8 @@ class Backend {
   virtual int PitchPaddingBytes() const { return 0; }
   virtual void Present(const FrameView& frame) = 0;
 
-  // Starts pulling samples from the mixer; false when there is no device.
+  // Opens the output device, tells the mixer its rate (SetOutputRate) and
+  // starts pulling samples from it; false when there is no device.
   virtual bool OpenAudio(Mixer& mixer) = 0;
   virtual void CloseAudio() = 0;
   // Guard the mixer's state against the back end's audio thread.

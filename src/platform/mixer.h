@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/win32.h"
@@ -42,6 +41,8 @@ class Mixer {
   explicit Mixer(int outputRate);
 
   int outputRate() const { return outputRate_; }
+  // The back end sets the rate its device opened with, before any voice exists.
+  void SetOutputRate(int rate) { outputRate_ = rate; }
   std::shared_ptr<Voice> CreateVoice(const WAVEFORMATEX& format, std::uint32_t bytes);
   // Converts the voice's raw bytes to the device's format (exact length:
   // frames x outputRate / inputRate, rounded down).
