@@ -1,0 +1,87 @@
+// Helpers for the data tests: reading the built files, temporary folders and
+// running the data tools as the build does.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace datatest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline std::string DataFile(const std::string& name) { return std::string(CHOMPO_DATA_DIR) + "/" + name; }
+
+inline std::string ToolPath(const std::string& folder, const std::string& tool) {
+  return std::string(CHOMPO_BINARY_DIR) + "/tools/" + folder + "/" + tool;
+}
+
+inline std::string SourceFile(const std::string& path) { return std::string(CHOMPO_SOURCE_DIR) + "/" + path; }
+
+inline Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::uint32_t U32(const Bytes& bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(bytes.at(at)) | static_cast<std::uint32_t>(bytes.at(at + 1)) << 8 |
+         static_cast<std::uint32_t>(bytes.at(at + 2)) << 16 |
+         static_cast<std::uint32_t>(bytes.at(at + 3)) << 24;
+}
+inline std::int32_t I32(const Bytes& bytes, std::size_t at) {
+  return static_cast<std::int32_t>(U32(bytes, at));
+}
+inline std::uint16_t U16(const Bytes& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(bytes.at(at) | bytes.at(at + 1) << 8);
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "chompo-data-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+struct ToolRun {
+  int status = -1;     // exit status, -1 when the tool did not run to an exit
+  std::string output;  // standard output and error together
+};
+
+inline ToolRun RunTool(const std::string& command) {
+  ToolRun run;
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[512];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, got);
+  const int raw = pclose(pipe);
+  if (raw != -1 && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
+  return run;
+}
+
+}  // namespace datatest

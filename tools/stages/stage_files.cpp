@@ -1,0 +1,64 @@
+#include "stage_files.h"
+
+namespace stages {
+namespace {
+
+bool WallAt(const Stage& stage, int row, int column) {
+  if (row < 0 || row >= kRows || column < 0 || column >= kColumns) return false;
+  return !stage.IsOpen(row, column);
+}
+
+std::int32_t DotValue(Cell cell) {
+  if (cell == Cell::SmallDot) return 1;
+  if (cell == Cell::LargeDot) return 2;
+  return 0;
+}
+
+}  // namespace
+
+std::int32_t WallPiece(const Stage& stage, int row, int column) {
+  if (!WallAt(stage, row, column)) return 0;
+  std::int32_t joins = 0;
+  if (WallAt(stage, row - 1, column)) joins |= 1;
+  if (WallAt(stage, row, column + 1)) joins |= 2;
+  if (WallAt(stage, row + 1, column)) joins |= 4;
+  if (WallAt(stage, row, column - 1)) joins |= 8;
+  return 1 + joins;
+}
+
+tool::Bytes EncodeStageMap(const std::vector<Stage>& stages) {
+  tool::Bytes out;
+  out.reserve(4 + stages.size() * kMapRecordBytes);
+  tool::AppendI32(out, static_cast<std::int32_t>(stages.size()));
+  for (const Stage& stage : stages) {
+    tool::AppendI32(out, stage.number);
+    for (int row = 0; row < kRows; ++row) {
+      for (int column = 0; column < kColumns; ++column) tool::AppendI32(out, WallPiece(stage, row, column));
+    }
+    for (int row = 0; row < kRows; ++row) {
+      for (int column = 0; column < kColumns; ++column)
+        tool::AppendI32(out, DotValue(stage.cells[row][column]));
+    }
+  }
+  return out;
+}
+
+tool::Bytes EncodeStageScript(const std::vector<Stage>& stages) {
+  tool::Bytes out;
+  out.reserve(4 + stages.size() * kScriptRecordBytes);
+  tool::AppendI32(out, static_cast<std::int32_t>(stages.size()));
+  for (const Stage& stage : stages) {
+    tool::AppendI32(out, stage.number);
+    for (int actor = 0; actor < kActors; ++actor) {
+      const std::string& name = kActorNames[actor];
+      tool::AppendU8(out, static_cast<std::uint8_t>(name.size()));
+      tool::AppendText(out, name);
+      tool::AppendU8(out, 0);  // unused by the game
+      tool::AppendI32(out, stage.starts[actor].column);
+      tool::AppendI32(out, stage.starts[actor].row);
+    }
+  }
+  return out;
+}
+
+}  // namespace stages
