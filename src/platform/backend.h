@@ -22,7 +22,7 @@ struct SoundCall {
   enum class Op { Create, Play, Rewind, Release };
   Op op;
   int bufferId;
-  std::uint32_t bytes;  // Create: the buffer's size
+  std::uint32_t bytes;  // Create: the buffer's size; Rewind: the new position in bytes
 };
 
 class Backend {
@@ -66,7 +66,9 @@ class Backend {
   virtual void RecordSoundCall(const SoundCall& /*call*/) {}
 };
 
-// The back end every platform call goes to. Set it before the first call.
+// The back end every platform call goes to. Set it before the first call;
+// until then, and after SetBackend(nullptr), calls reach a back end with no
+// window, display or sound device and the real time clock.
 void SetBackend(Backend* backend);
 Backend& CurrentBackend();
 
@@ -81,7 +83,9 @@ void PostActivate(bool active);
 void PostClose();
 
 // Forgets the window, the queue and the key table (tests and tools that run
-// the program more than once in one process).
+// the program more than once in one process). A sound device opened before
+// is taken to belong to the back end of then: releasing it later no longer
+// closes the audio of the back end installed since.
 void ResetCore();
 
 }  // namespace platform

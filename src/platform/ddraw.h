@@ -58,6 +58,9 @@ inline constexpr DWORD DDBLTFAST_NOCOLORKEY = 0x00000000;
 inline constexpr DWORD DDBLTFAST_SRCCOLORKEY = 0x00000001;
 inline constexpr DWORD DDBLTFAST_WAIT = 0x00000010;
 
+// Pixel format flags.
+inline constexpr DWORD DDPF_RGB = 0x00000040;
+
 // Lock and Flip flags.
 inline constexpr DWORD DDLOCK_WAIT = 0x00000001;
 inline constexpr DWORD DDFLIP_WAIT = 0x00000001;
@@ -130,6 +133,7 @@ struct DDBLTFX {
 class IDirectDraw;
 
 // A 16-bit surface in memory. Rows may be longer than width x 2 bytes.
+// Refused calls return a negative result and change nothing.
 class IDirectDrawSurface {
  public:
   // The back buffer of a primary surface; the primary owns it, so the
@@ -146,12 +150,14 @@ class IDirectDrawSurface {
   // wholly inside this surface.
   HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect, DWORD trans);
   // Presents the back buffer of a primary surface; never waits for a
-  // display refresh.
+  // display refresh. The back buffer keeps its pixels (no swap).
   HRESULT Flip(IDirectDrawSurface* target, DWORD flags);
   HRESULT Lock(RECT* rect, DDSURFACEDESC* desc, DWORD flags, void* event);
   HRESULT Unlock(void* rect);
+  // DDCKEY_SRCBLT with a key sets the source key; with nullptr removes it.
   HRESULT SetColorKey(DWORD flags, DDCOLORKEY* key);
   HRESULT GetSurfaceDesc(DDSURFACEDESC* desc);
+  // The back buffer ignores both: it lives and dies with its primary.
   ULONG AddRef();
   ULONG Release();
 
@@ -162,6 +168,8 @@ class IDirectDrawSurface {
   bool Is565() const { return is565_; }
   std::uint16_t PixelAt(int x, int y) const;
   const std::uint16_t* Row(int y) const;
+  // False when the pixel memory could not be had.
+  bool HasPixels() const { return !pixels_.empty(); }
 
   IDirectDrawSurface(int width, int height, int pitchBytes, bool is565, bool primary);
   ~IDirectDrawSurface();
@@ -170,12 +178,14 @@ class IDirectDrawSurface {
 
  private:
   std::uint16_t* RowPtr(int y);
+  void FillDesc(DDSURFACEDESC* desc) const;
 
   int width_;
   int height_;
   int pitchBytes_;
   bool is565_;
   bool primary_;
+  bool attached_ = false;  // the back buffer of a primary
   ULONG refs_ = 1;
   bool hasSourceKey_ = false;
   std::uint16_t sourceKey_ = 0;

@@ -22,6 +22,8 @@ inline constexpr DWORD DSSCL_PRIORITY = 2;
 
 inline constexpr DWORD DSBCAPS_STATIC = 0x00000002;
 inline constexpr DWORD DSBPLAY_LOOPING = 0x00000001;
+inline constexpr DWORD DSBLOCK_ENTIREBUFFER = 0x00000002;
+inline constexpr DWORD DSBSIZE_MAX = 0x0FFFFFFF;
 
 inline constexpr WORD WAVE_FORMAT_PCM = 1;
 
@@ -54,7 +56,9 @@ class Mixer;
 // A static buffer that keeps its own format and plays once per Play.
 class IDirectSoundBuffer {
  public:
-  // The whole buffer comes back as the first region; the second is empty.
+  // The buffer from offset on comes back as the first region (bytes of it,
+  // or all of the rest when bytes is 0 or past the end); the second is
+  // always empty, as nothing wraps.
   HRESULT Lock(DWORD offset, DWORD bytes, void** first, DWORD* firstBytes, void** second, DWORD* secondBytes,
                DWORD flags);
   // The written samples are converted to the device's format here, once.
@@ -71,12 +75,14 @@ class IDirectSoundBuffer {
   bool IsPlaying() const;
   int Id() const;
 
-  explicit IDirectSoundBuffer(std::shared_ptr<platform::Voice> voice);
+  IDirectSoundBuffer(std::shared_ptr<platform::Mixer> mixer, std::shared_ptr<platform::Voice> voice);
   ~IDirectSoundBuffer();
   IDirectSoundBuffer(const IDirectSoundBuffer&) = delete;
   IDirectSoundBuffer& operator=(const IDirectSoundBuffer&) = delete;
 
  private:
+  // The mixer outlives the device object: a buffer may be released after it.
+  std::shared_ptr<platform::Mixer> mixer_;
   std::shared_ptr<platform::Voice> voice_;
   ULONG refs_ = 1;
 };
@@ -85,18 +91,21 @@ class IDirectSound {
  public:
   HRESULT SetCooperativeLevel(HWND window, DWORD level);
   // Accepts PCM, 8-bit unsigned or 16-bit signed, mono or stereo, 4000 to
-  // 48000 Hz, with DSBCAPS_STATIC and 1 or more bytes; refuses anything else.
+  // 48000 Hz, a block align of channels x bytes per sample, flags exactly
+  // DSBCAPS_STATIC and 1 to DSBSIZE_MAX bytes; refuses anything else.
   HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer, IUnknown* outer);
   ULONG Release();
 
-  explicit IDirectSound(platform::Mixer* mixer);
+  IDirectSound(std::shared_ptr<platform::Mixer> mixer, std::uint32_t coreGeneration);
   IDirectSound(const IDirectSound&) = delete;
   IDirectSound& operator=(const IDirectSound&) = delete;
 
  private:
-  platform::Mixer* mixer_;
+  std::shared_ptr<platform::Mixer> mixer_;
+  std::uint32_t coreGeneration_;  // the back end that opened the device is current while this matches
   ULONG refs_ = 1;
 };
 
-// Fails (DSERR_NODRIVER) when the back end has no output device.
+// Fails (DSERR_NODRIVER) when the back end has no output device. Releasing
+// the device closes the output; buffers still held stay valid but silent.
 HRESULT DirectSoundCreate(GUID* device, IDirectSound** directSound, IUnknown* outer);

@@ -1,5 +1,7 @@
 // Mixes the playing sound buffers into the device's stream: interleaved
 // stereo 16-bit samples at the device's rate, summed with clipping.
+// Every call but outputRate() must be made under the back end's audio lock
+// (Backend::LockAudio), as Mix runs on the device's own thread.
 #pragma once
 
 #include <cstdint>
@@ -50,7 +52,9 @@ class Mixer {
   void Play(Voice& voice);
   void Rewind(Voice& voice, std::uint32_t bytePosition);
   void Release(Voice& voice);
-  // Adds every playing voice into out (frames stereo frames), clipping.
+  // Writes the sum of every playing voice into out (frames stereo frames),
+  // clipped to 16 bits; silence when nothing plays. A voice that reaches its
+  // end stops there.
   void Mix(std::int16_t* out, int frames);
   int PlayingCount() const;
 

@@ -16,6 +16,9 @@ constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
 }
 
 inline constexpr MMRESULT MMSYSERR_NOERROR = 0;
+inline constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;
+inline constexpr MMRESULT MMSYSERR_INVALFLAG = 10;
+inline constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 inline constexpr MMRESULT MMIOERR_CHUNKNOTFOUND = 265;
 inline constexpr MMRESULT MMIOERR_CANNOTREAD = 259;
 inline constexpr MMRESULT MMIOERR_CANNOTSEEK = 261;

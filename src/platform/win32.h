@@ -112,6 +112,7 @@ inline constexpr int VK_F12 = 0x7B;
 inline constexpr UINT CS_VREDRAW = 0x0001;
 inline constexpr UINT CS_HREDRAW = 0x0002;
 inline constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
+inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;
 inline constexpr int SW_SHOWDEFAULT = 10;
 inline constexpr int BLACK_BRUSH = 4;
@@ -127,7 +128,8 @@ WORD RegisterClassA(const WNDCLASSA* wndClass);
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
                      int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      void* param);
-// Shows and activates the window: queues WM_ACTIVATE with WA_ACTIVE.
+// Shows and activates the window: queues WM_ACTIVATE with WA_ACTIVE
+// unless it is active already. SW_HIDE only marks it hidden.
 BOOL ShowWindow(HWND window, int showCommand);
 BOOL UpdateWindow(HWND window);
 HWND SetFocus(HWND window);
@@ -161,8 +163,9 @@ SHORT GetAsyncKeyState(int virtualKey);
 DWORD timeGetTime();
 void Sleep(DWORD milliseconds);
 
-// wsprintfA writes at most 1024 characters, as the platform's does.
-int wsprintfA(char* buffer, const char* format, ...);
+// wsprintfA writes at most 1024 characters, as the platform's does, and
+// returns how many it wrote (the terminator not counted).
+int wsprintfA(char* buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom);
 
 // Reads files byte by byte in order; HFILE_ERROR when the file cannot be

@@ -11,3 +11,7 @@ void ShowTitle();
 std::int32_t RunAttract();
 void PlayIntermission(std::int32_t scene);
 void ShowCredits();
+
+// The last cut-scene leaves its effect playing into the credits; this gives
+// it back (the credits do when they end). Does nothing when none is held.
+void ReleaseIntermissionEffect();

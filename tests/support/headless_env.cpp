@@ -3,8 +3,7 @@
 namespace testsupport {
 
 HeadlessEnv::HeadlessEnv(platform::HeadlessOptions options)
-    : backend_(std::make_unique<platform::HeadlessBackend>(options)),
-      previous_(&platform::CurrentBackend()) {
+    : backend_(std::make_unique<platform::HeadlessBackend>(options)), previous_(&platform::CurrentBackend()) {
   platform::ResetCore();
   platform::SetBackend(backend_.get());
 }

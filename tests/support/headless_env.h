@@ -18,7 +18,9 @@ class HeadlessEnv {
   HeadlessEnv& operator=(const HeadlessEnv&) = delete;
 
   platform::HeadlessBackend& backend() { return *backend_; }
+  const platform::HeadlessBackend& backend() const { return *backend_; }
   platform::HeadlessBackend* operator->() { return backend_.get(); }
+  const platform::HeadlessBackend* operator->() const { return backend_.get(); }
 
  private:
   std::unique_ptr<platform::HeadlessBackend> backend_;

@@ -7,13 +7,17 @@
 //  - by n at Sleep(n);
 //  - by 1 ms at each PeekMessageA that finds no message;
 //  - by 1 ms at each Flip;
-//  - at WaitMessage, to the time of the next scripted event;
+//  - at WaitMessage (and a GetMessageA that finds the queue empty), to the
+//    time of the next scripted event; with no event left, to the deadline
+//    if one is pending, otherwise by 1 ms, so a wait never hangs;
 //  - in a loop that does nothing but read the clock, by 1 ms after
 //    kIdleReadsPerMs consecutive readings with no other platform call
-//    between them.
+//    between them;
+//  - by Advance(n), which tests call directly.
 // So every reading inside one pass of a game loop returns the same value
 // unless the pass sleeps. A scripted event takes effect when the clock
-// reaches its time.
+// reaches its time: due events are applied as the clock moves and at every
+// pump, in script order.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +31,7 @@ namespace platform {
 
 struct ScriptEvent {
   enum class Kind { Press, Release, Activate, Deactivate, Close };
-  std::uint32_t time;  // virtual ms since the run began
+  std::uint32_t time;  // virtual ms since the run began (since clockStart)
   Kind kind;
   int virtualKey;  // Press and Release only
 };
@@ -45,6 +49,7 @@ struct HeadlessOptions {
   bool mixAudio = false;    // mix the playing buffers into audio() as time passes
   int audioRate = 44100;
   bool displayModeFails = false;
+  bool windowFails = false;  // CreateWindowExA returns no window
 };
 
 class HeadlessBackend : public Backend {
@@ -53,12 +58,14 @@ class HeadlessBackend : public Backend {
 
   explicit HeadlessBackend(HeadlessOptions options = {});
 
-  // Script: events sorted by time (stable for equal times).
+  // Script: events sorted by time (stable for equal times). Events whose
+  // time has already passed take effect at the next pump or clock move.
   void AddEvents(const std::vector<ScriptEvent>& events);
   void AddEvent(const ScriptEvent& event);
 
-  // Called once when the clock first passes clockStart + ms (the runner's
-  // --until); the run is then ended by the callback.
+  // Called once, when the clock first reaches clockStart + ms (the runner's
+  // --until); the run is then ended by the callback. A Sleep that spans the
+  // deadline stops there for the call and, if the callback returns, goes on.
   void SetDeadline(std::uint32_t ms, std::function<void()> onDeadline);
   // Called on every Present with the frame and the clock reading.
   void SetPresentWatcher(std::function<void(const FrameView&, std::uint32_t)> watcher);
@@ -69,8 +76,10 @@ class HeadlessBackend : public Backend {
   std::uint32_t elapsed() const { return clock_ - options_.clockStart; }
   const HeadlessOptions& options() const { return options_; }
 
-  // The last presented picture (empty before the first Present).
+  // The last presented picture, width x height pixels without row padding
+  // (empty before the first Present).
   const std::vector<std::uint16_t>& lastFrame() const { return lastFrame_; }
+  std::uint16_t FramePixel(int x, int y) const { return lastFrame_[y * frameWidth_ + x]; }
   int frameWidth() const { return frameWidth_; }
   int frameHeight() const { return frameHeight_; }
   bool frameIs565() const { return frameIs565_; }
@@ -78,10 +87,18 @@ class HeadlessBackend : public Backend {
 
   const std::vector<RecordedSoundCall>& soundCalls() const { return soundCalls_; }
   // Interleaved stereo 16-bit samples at options().audioRate, from the first
-  // OpenAudio on (mixAudio only).
+  // OpenAudio on (mixAudio only); silence is kept flowing after CloseAudio so
+  // sample n always belongs to audioStartTime() + n / rate.
   const std::vector<std::int16_t>& audio() const { return audio_; }
+  std::uint32_t audioStartTime() const { return audioStart_; }
+  bool audioOpen() const { return mixer_ != nullptr; }
+
+  bool windowExists() const { return windowExists_; }
+  const std::string& windowTitle() const { return windowTitle_; }
   bool windowShown() const { return windowShown_; }
   bool cursorHidden() const { return cursorHidden_; }
+  int displayWidth() const { return displayWidth_; }
+  int displayHeight() const { return displayHeight_; }
 
   // Backend.
   std::uint32_t ReadClock() override;
@@ -102,17 +119,24 @@ class HeadlessBackend : public Backend {
   void CloseAudio() override;
   void RecordSoundCall(const SoundCall& call) override;
 
-  // Moves the virtual clock by ms, applying due events and mixing audio.
+  // Moves the virtual clock by ms, applying due events, firing the deadline
+  // and mixing audio.
   void Advance(std::uint32_t ms);
 
  private:
+  void MoveClock(std::uint32_t ms);
+  void ApplyDueEvents();
+  bool DeadlinePending() const { return hasDeadline_ && !deadlineFired_; }
+
   HeadlessOptions options_;
   std::uint32_t clock_;
   std::uint32_t idleReads_ = 0;
-  std::vector<ScriptEvent> events_;
+  bool moving_ = false;  // inside Advance: clock reads made there are not idle reads
+  std::vector<ScriptEvent> events_;  // not yet applied, sorted by time
   std::size_t nextEvent_ = 0;
   std::uint32_t deadline_ = 0;
   bool hasDeadline_ = false;
+  bool deadlineFired_ = false;
   std::function<void()> onDeadline_;
   std::function<void(const FrameView&, std::uint32_t)> presentWatcher_;
   std::function<void()> callWatcher_;
@@ -124,12 +148,19 @@ class HeadlessBackend : public Backend {
   std::vector<RecordedSoundCall> soundCalls_;
   std::vector<std::int16_t> audio_;
   Mixer* mixer_ = nullptr;
+  bool audioStarted_ = false;
+  std::uint32_t audioStart_ = 0;
+  std::uint64_t audioMs_ = 0;  // virtual ms since audioStart_ that audio_ covers
+  bool windowExists_ = false;
+  std::string windowTitle_;
   bool windowShown_ = false;
   bool cursorHidden_ = false;
+  int displayWidth_ = 0;
+  int displayHeight_ = 0;
 };
 
-// Virtual-key code for a script key name (LEFT, RIGHT, UP, DOWN, SPACE,
-// ESCAPE, F12, RETURN, A..Z, 0..9); -1 when unknown.
+// Virtual-key code for a script key name, in any letter case: LEFT, RIGHT,
+// UP, DOWN, SPACE, ESCAPE, RETURN, F1..F12, A..Z, 0..9; -1 when unknown.
 int VirtualKeyFromName(const std::string& name);
 
 }  // namespace platform

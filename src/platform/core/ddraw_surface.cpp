@@ -1,0 +1,289 @@
+// Memory surfaces: keyed and mirrored copies, fills, locking and the flip
+// that hands the back buffer to the back end.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "platform/backend.h"
+#include "platform/ddraw.h"
+
+namespace {
+
+// A rectangle in 64 bits, so that no caller's values can overflow the tests.
+struct Span {
+  long long left, top, right, bottom;
+  long long Width() const { return right - left; }
+  long long Height() const { return bottom - top; }
+};
+
+Span SpanOf(const RECT* rect, int width, int height) {
+  if (rect == nullptr) return {0, 0, width, height};
+  return {rect->left, rect->top, rect->right, rect->bottom};
+}
+
+// Not empty, not inverted, and wholly on a width x height surface.
+bool LiesWithin(const Span& span, int width, int height) {
+  return span.left >= 0 && span.top >= 0 && span.left < span.right && span.top < span.bottom &&
+         span.right <= width && span.bottom <= height;
+}
+
+struct CopyPlan {
+  int destX, destY;
+  int sourceX, sourceY;
+  int width, height;
+  bool keyed;
+  std::uint16_t key;
+  bool mirrorLeftRight;
+  bool mirrorUpDown;
+};
+
+}  // namespace
+
+IDirectDrawSurface::IDirectDrawSurface(int width, int height, int pitchBytes, bool is565, bool primary)
+    : width_(width), height_(height), pitchBytes_(pitchBytes), is565_(is565), primary_(primary) {
+  try {
+    pixels_.assign(static_cast<std::size_t>(pitchBytes / 2) * height, 0);
+    if (primary_) {
+      backBuffer_ = new IDirectDrawSurface(width, height, pitchBytes, is565, false);
+      backBuffer_->attached_ = true;
+      if (!backBuffer_->HasPixels()) pixels_.clear();
+    }
+  } catch (const std::bad_alloc&) {
+    pixels_.clear();
+  }
+}
+
+IDirectDrawSurface::~IDirectDrawSurface() { delete backBuffer_; }
+
+std::uint16_t* IDirectDrawSurface::RowPtr(int y) {
+  return pixels_.data() + static_cast<std::size_t>(y) * (pitchBytes_ / 2);
+}
+
+const std::uint16_t* IDirectDrawSurface::Row(int y) const {
+  return pixels_.data() + static_cast<std::size_t>(y) * (pitchBytes_ / 2);
+}
+
+std::uint16_t IDirectDrawSurface::PixelAt(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+  return Row(y)[x];
+}
+
+namespace {
+
+// Copies width pixels, leaving the destination where the source holds the
+// key. Every frame's canvas goes through here, so eight pixels are compared
+// at a time (the compilers' portable vector types).
+using Lanes = std::uint16_t __attribute__((vector_size(16)));
+
+void KeyedRowCopy(std::uint16_t* to, const std::uint16_t* from, int width, std::uint16_t key) {
+  const Lanes keys = Lanes{} + key;
+  int column = 0;
+  for (; column + 8 <= width; column += 8) {
+    Lanes source;
+    Lanes dest;
+    std::memcpy(&source, from + column, sizeof source);
+    std::memcpy(&dest, to + column, sizeof dest);
+    const Lanes keep = reinterpret_cast<Lanes>(source == keys);
+    const Lanes merged = (source & ~keep) | (dest & keep);
+    std::memcpy(to + column, &merged, sizeof merged);
+  }
+  for (; column < width; ++column) {
+    if (from[column] != key) to[column] = from[column];
+  }
+}
+
+// Does the copy the plan describes from source rows to destination rows.
+// Source rows are read through a private copy when both are one surface,
+// so overlapping rectangles still copy what was there before.
+void RunCopy(const CopyPlan& plan, const std::uint16_t* sourceBase, int sourcePitch, std::uint16_t* destBase,
+             int destPitch) {
+  const std::size_t sourceStride = static_cast<std::size_t>(sourcePitch / 2);
+  const std::size_t destStride = static_cast<std::size_t>(destPitch / 2);
+  for (int row = 0; row < plan.height; ++row) {
+    const int sourceRow = plan.mirrorUpDown ? plan.sourceY + plan.height - 1 - row : plan.sourceY + row;
+    const std::uint16_t* from = sourceBase + sourceRow * sourceStride + plan.sourceX;
+    std::uint16_t* to = destBase + (plan.destY + row) * destStride + plan.destX;
+    if (plan.mirrorLeftRight) {
+      for (int column = 0; column < plan.width; ++column) {
+        const std::uint16_t value = from[plan.width - 1 - column];
+        if (!plan.keyed || value != plan.key) to[column] = value;
+      }
+    } else if (!plan.keyed) {
+      std::memcpy(to, from, static_cast<std::size_t>(plan.width) * 2);
+    } else {
+      KeyedRowCopy(to, from, plan.width, plan.key);
+    }
+  }
+}
+
+}  // namespace
+
+HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags,
+                                DDBLTFX* fx) {
+  platform::CurrentBackend().NoteCall();
+  const Span dest = SpanOf(destRect, width_, height_);
+  if (!LiesWithin(dest, width_, height_)) return DDERR_INVALIDRECT;
+
+  if ((flags & DDBLT_COLORFILL) != 0) {
+    if (fx == nullptr) return DDERR_INVALIDPARAMS;
+    const auto fill = static_cast<std::uint16_t>(fx->dwFillColor);
+    std::uint16_t* first = RowPtr(static_cast<int>(dest.top)) + dest.left;
+    const auto rowBytes = static_cast<std::size_t>(dest.Width()) * 2;
+    std::fill(first, first + dest.Width(), fill);
+    for (long long y = dest.top + 1; y < dest.bottom; ++y) {
+      std::memcpy(RowPtr(static_cast<int>(y)) + dest.left, first, rowBytes);
+    }
+    return DD_OK;
+  }
+
+  if (source == nullptr) return DDERR_INVALIDPARAMS;
+  if ((flags & DDBLT_DDFX) != 0 && fx == nullptr) return DDERR_INVALIDPARAMS;
+  const Span from = SpanOf(sourceRect, source->width_, source->height_);
+  if (!LiesWithin(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
+  if (from.Width() != dest.Width() || from.Height() != dest.Height())
+    return DDERR_UNSUPPORTED;  // no stretching
+
+  const DWORD effects = (flags & DDBLT_DDFX) != 0 ? fx->dwDDFX : 0;
+  const CopyPlan plan{static_cast<int>(dest.left),
+                      static_cast<int>(dest.top),
+                      static_cast<int>(from.left),
+                      static_cast<int>(from.top),
+                      static_cast<int>(dest.Width()),
+                      static_cast<int>(dest.Height()),
+                      (flags & DDBLT_KEYSRC) != 0 && source->hasSourceKey_,
+                      source->sourceKey_,
+                      (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0,
+                      (effects & DDBLTFX_MIRRORUPDOWN) != 0};
+  if (source == this) {
+    const std::vector<std::uint16_t> before = pixels_;
+    RunCopy(plan, before.data(), pitchBytes_, pixels_.data(), pitchBytes_);
+  } else {
+    RunCopy(plan, source->pixels_.data(), source->pitchBytes_, pixels_.data(), pitchBytes_);
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect,
+                                    DWORD trans) {
+  platform::CurrentBackend().NoteCall();
+  if (source == nullptr) return DDERR_INVALIDPARAMS;
+  const Span from = SpanOf(sourceRect, source->width_, source->height_);
+  if (!LiesWithin(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
+  // No clipping: a picture that does not fit is not drawn at all.
+  const Span dest{x, y, static_cast<long long>(x) + from.Width(), static_cast<long long>(y) + from.Height()};
+  if (!LiesWithin(dest, width_, height_)) return DDERR_INVALIDRECT;
+
+  const CopyPlan plan{static_cast<int>(dest.left),
+                      static_cast<int>(dest.top),
+                      static_cast<int>(from.left),
+                      static_cast<int>(from.top),
+                      static_cast<int>(from.Width()),
+                      static_cast<int>(from.Height()),
+                      (trans & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasSourceKey_,
+                      source->sourceKey_,
+                      false,
+                      false};
+  if (source == this) {
+    const std::vector<std::uint16_t> before = pixels_;
+    RunCopy(plan, before.data(), pitchBytes_, pixels_.data(), pitchBytes_);
+  } else {
+    RunCopy(plan, source->pixels_.data(), source->pitchBytes_, pixels_.data(), pitchBytes_);
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached) {
+  platform::CurrentBackend().NoteCall();
+  if (attached == nullptr) return DDERR_INVALIDPARAMS;
+  *attached = nullptr;
+  if (caps == nullptr || (caps->dwCaps & DDSCAPS_BACKBUFFER) == 0 || backBuffer_ == nullptr) {
+    return DDERR_NOTFOUND;
+  }
+  *attached = backBuffer_;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* /*target*/, DWORD /*flags*/) {
+  platform::Backend& backend = platform::CurrentBackend();
+  backend.NoteCall();
+  if (!primary_ || backBuffer_ == nullptr) return DDERR_INVALIDPARAMS;
+  const platform::FrameView frame{backBuffer_->pixels_.data(), width_, height_, pitchBytes_, is565_};
+  backend.Present(frame);
+  backend.Idle();
+  return DD_OK;
+}
+
+void IDirectDrawSurface::FillDesc(DDSURFACEDESC* desc) const {
+  desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
+  desc->dwHeight = static_cast<DWORD>(height_);
+  desc->dwWidth = static_cast<DWORD>(width_);
+  desc->lPitch = pitchBytes_;
+  desc->dwBackBufferCount = primary_ ? 1 : 0;
+  desc->lpSurface = nullptr;
+  desc->ddckCKSrcBlt = {sourceKey_, sourceKey_};
+  DDPIXELFORMAT& format = desc->ddpfPixelFormat;
+  format = {};
+  format.dwSize = sizeof(DDPIXELFORMAT);
+  format.dwFlags = DDPF_RGB;
+  format.dwRGBBitCount = 16;
+  format.dwRBitMask = is565_ ? 0xF800 : 0x7C00;
+  format.dwGBitMask = is565_ ? 0x07E0 : 0x03E0;
+  format.dwBBitMask = 0x001F;
+  if (primary_) {
+    desc->ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  } else if (attached_) {
+    desc->ddsCaps.dwCaps = DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  } else {
+    desc->ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  }
+}
+
+HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD /*flags*/, void* /*event*/) {
+  platform::CurrentBackend().NoteCall();
+  if (desc == nullptr) return DDERR_INVALIDPARAMS;
+  const Span area = SpanOf(rect, width_, height_);
+  if (!LiesWithin(area, width_, height_)) return DDERR_INVALIDRECT;
+  FillDesc(desc);
+  desc->dwFlags |= DDSD_LPSURFACE;
+  desc->lpSurface = RowPtr(static_cast<int>(area.top)) + area.left;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Unlock(void* /*rect*/) {
+  platform::CurrentBackend().NoteCall();
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
+  platform::CurrentBackend().NoteCall();
+  if (flags != DDCKEY_SRCBLT) return DDERR_UNSUPPORTED;
+  if (key == nullptr) {
+    hasSourceKey_ = false;
+    return DD_OK;
+  }
+  // One colour, not a range: the low value is the key.
+  hasSourceKey_ = true;
+  sourceKey_ = static_cast<std::uint16_t>(key->dwColorSpaceLowValue);
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
+  platform::CurrentBackend().NoteCall();
+  if (desc == nullptr) return DDERR_INVALIDPARAMS;
+  FillDesc(desc);
+  return DD_OK;
+}
+
+ULONG IDirectDrawSurface::AddRef() {
+  platform::CurrentBackend().NoteCall();
+  if (attached_) return 1;
+  return ++refs_;
+}
+
+ULONG IDirectDrawSurface::Release() {
+  platform::CurrentBackend().NoteCall();
+  if (attached_) return 1;
+  const ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}

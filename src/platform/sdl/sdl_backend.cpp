@@ -1,0 +1,560 @@
+#include "platform/sdl/sdl_backend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/mixer.h"
+#include "platform/sdl/key_map.h"
+#include "platform/sdl/letterbox.h"
+#include "platform/sdl/pixel_expand.h"
+#include "platform/sdl/quit_signals.h"
+#include "platform/sdl/renderer_choice.h"
+#include "platform/win32.h"
+
+namespace platform {
+namespace {
+
+constexpr int kAudioRate = 44100;
+constexpr Uint16 kAudioFrames = 1024;  // about 23 ms at 44.1 kHz
+constexpr Uint32 kWaitSliceMs = 100;   // how often a blocked wait looks for signals
+
+// The game itself stays silent on failures; a player without a display
+// still deserves to know why nothing opened.
+void ReportVideoFailure(const char* what) { std::fprintf(stderr, "chompo: %s: %s\n", what, SDL_GetError()); }
+
+// Set, not empty and not "0".
+bool EnvironmentFlag(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
+}
+
+// 32 bits a pixel with red, green and blue in the low three bytes: what
+// DrawScaled writes.
+bool IsXrgb8888(const SDL_Surface* surface) {
+  const SDL_PixelFormat* format = surface->format;
+  return format->BytesPerPixel == 4 && format->Rmask == 0x00FF0000u && format->Gmask == 0x0000FF00u &&
+         format->Bmask == 0x000000FFu;
+}
+
+}  // namespace
+
+SdlBackend::SdlBackend() {
+  // Our own handlers: SDL's would swallow a second Ctrl+C.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+  SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
+  InstallQuitSignals();
+  running_ = true;
+}
+
+SdlBackend::~SdlBackend() { Shutdown(); }
+
+void SdlBackend::Shutdown() {
+  if (!running_) return;
+  CloseAudio();
+  DestroyGameWindow();
+  RestoreQuitSignals();
+  SDL_Quit();
+  videoReady_ = false;
+  audioReady_ = false;
+  running_ = false;
+}
+
+// Clock and waiting.
+
+std::uint32_t SdlBackend::ReadClock() {
+  const std::uint32_t now = SDL_GetTicks();
+  if (renderPending_ && now - lastRender_ >= kMinRenderGapMs) Redraw();
+  return now;
+}
+
+void SdlBackend::Sleep(std::uint32_t milliseconds) {
+  // The picture of a pause is the last one presented before it.
+  if (renderPending_) Redraw();
+  SDL_Delay(milliseconds);
+}
+
+void SdlBackend::Idle() {
+  if (!running_) return;
+  RedrawIfDue();
+  // Whatever waits will be taken at the next pump; otherwise give the
+  // processor away for a millisecond, the clock's own step.
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) return;
+  SDL_Delay(1);
+}
+
+// Input.
+
+void SdlBackend::PumpEvents() {
+  if (!running_) return;
+  RedrawIfDue();
+  TakeSignals();
+  SDL_PumpEvents();
+  DrainQueue();
+}
+
+void SdlBackend::WaitForEvents() {
+  if (!running_) return;
+  const std::uint64_t before = posted_;
+  if (renderPending_) Redraw();
+  PumpEvents();
+  while (posted_ == before) {
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(kWaitSliceMs)) != 0) {
+      Dispatch(event);
+      DrainQueue();
+    }
+    TakeSignals();
+  }
+}
+
+void SdlBackend::TakeSignals() {
+  if (TakeQuitSignal()) {
+    PostClose();
+    ++posted_;
+  }
+}
+
+void SdlBackend::DrainQueue() {
+  SDL_Event event;
+  while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Dispatch(event);
+}
+
+void SdlBackend::Dispatch(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      // The close button arrives here too (the last window closing), so it
+      // is posted once.
+      PostClose();
+      ++posted_;
+      break;
+    case SDL_KEYDOWN: {
+      if (IsFullScreenToggle(event.key.keysym)) {
+        if (event.key.repeat == 0) ToggleFullScreen();
+        swallowReturnUp_ = true;
+        break;
+      }
+      // Auto-repeats are dropped: the game acts on the first press only and
+      // polls held keys, so repeats would just pile up in the queue while a
+      // screen blocks.
+      if (event.key.repeat != 0) break;
+      const int key = VirtualKeyFromSdl(event.key.keysym.sym);
+      if (key >= 0) {
+        PostKeyDown(key);
+        ++posted_;
+      }
+      break;
+    }
+    case SDL_KEYUP: {
+      const int key = VirtualKeyFromSdl(event.key.keysym.sym);
+      if (key == VK_RETURN && swallowReturnUp_) {
+        swallowReturnUp_ = false;
+        break;
+      }
+      if (key >= 0) {
+        PostKeyUp(key);
+        ++posted_;
+      }
+      break;
+    }
+    case SDL_WINDOWEVENT:
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          PostActivate(true);
+          ++posted_;
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          PostActivate(false);
+          ++posted_;
+          break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_EXPOSED:
+          redrawAll_ = true;
+          Redraw();
+          break;
+        default:
+          break;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// The window.
+
+bool SdlBackend::OpenWindow(const char* title, int width, int height) {
+  SDL_Rect usable{0, 0, width * 3, height * 3};
+  SDL_GetDisplayUsableBounds(0, &usable);
+  const int scale = WindowedScale(usable.w, usable.h, width, height);
+  window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,
+                             height * scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (window_ == nullptr) {
+    ReportVideoFailure("cannot open the window");
+    return false;
+  }
+  // Below the picture's size whole-number scaling would crop it.
+  SDL_SetWindowMinimumSize(window_, width, height);
+  return true;
+}
+
+// A graphics card scales through an SDL renderer (no vsync, set in the
+// constructor: a present must never wait for the display). Without one,
+// SDL's software renderer or an OpenGL emulated on the processor costs
+// several times what our own whole-number scaling into the window's pixels
+// does, so that is used instead; CHOMPO_SOFTWARE=1 asks for it outright. A
+// renderer named in SDL_RENDER_DRIVER is always kept.
+bool SdlBackend::ChooseDrawing() {
+  const char* requested = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  const bool rendererRequested = requested != nullptr && requested[0] != '\0';
+  if (rendererRequested || !EnvironmentFlag("CHOMPO_SOFTWARE")) {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr) {
+      ReportVideoFailure("cannot draw in the window");
+      return false;
+    }
+    if (rendererRequested) return true;
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(renderer_, &info);
+    if ((info.flags & SDL_RENDERER_ACCELERATED) != 0 && !DrawsWithSoftwareGl(renderer_)) return true;
+    SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+  }
+  // Plain shared memory to the X server, not a texture of its own.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface != nullptr && IsXrgb8888(surface)) return true;
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (renderer_ == nullptr) {
+    ReportVideoFailure("cannot draw in the window");
+    return false;
+  }
+  return true;
+}
+
+bool SdlBackend::CreateGameWindow(const char* title, int width, int height) {
+  if (!running_ || window_ != nullptr) return false;
+  if (!videoReady_) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      ReportVideoFailure("cannot start the video");
+      return false;
+    }
+    videoReady_ = true;
+  }
+  if (!OpenWindow(title, width, height)) return false;
+  if (!ChooseDrawing()) {
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    return false;
+  }
+  modeWidth_ = width;
+  modeHeight_ = height;
+  fullScreen_ = false;
+  SDL_StopTextInput();
+  SetCursorHidden(true);
+  return true;
+}
+
+void SdlBackend::ShowGameWindow() {
+  if (window_ == nullptr) return;
+  SDL_ShowWindow(window_);
+  SDL_RaiseWindow(window_);
+  Redraw();
+}
+
+void SdlBackend::DestroyGameWindow() {
+  if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+  hasFrame_ = false;
+  renderPending_ = false;
+  redrawAll_ = true;
+  lastSurface_ = nullptr;
+  fullScreen_ = false;
+}
+
+void SdlBackend::SetCursorHidden(bool hidden) {
+  cursorHidden_ = hidden;
+  if (videoReady_) SDL_ShowCursor(hidden ? SDL_DISABLE : SDL_ENABLE);
+}
+
+void SdlBackend::ToggleFullScreen() {
+  if (window_ == nullptr) return;
+  if (fullScreen_) {
+    if (SDL_SetWindowFullscreen(window_, 0) != 0) return;
+    fullScreen_ = false;
+    SDL_Rect usable{0, 0, modeWidth_ * 3, modeHeight_ * 3};
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable);
+    const int scale = WindowedScale(usable.w, usable.h, modeWidth_, modeHeight_);
+    SDL_SetWindowSize(window_, modeWidth_ * scale, modeHeight_ * scale);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  } else {
+    fullScreen_ = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  }
+  redrawAll_ = true;
+  Redraw();
+}
+
+// The picture.
+
+bool SdlBackend::SetDisplayMode(int width, int height, int bitsPerPixel) {
+  if (window_ == nullptr || bitsPerPixel != 16 || width <= 0 || height <= 0) return false;
+  modeWidth_ = width;
+  modeHeight_ = height;
+  hasFrame_ = false;
+  if (!EnvironmentFlag("CHOMPO_WINDOWED") && !fullScreen_) {
+    fullScreen_ = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+  }
+  SetCursorHidden(cursorHidden_);
+  Redraw();
+  return true;
+}
+
+void SdlBackend::Present(const FrameView& frame) {
+  if (window_ == nullptr || frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0) return;
+  if (frame.width != frameWidth_ || frame.height != frameHeight_ || frame.is565 != frameIs565_ ||
+      !hasFrame_) {
+    redrawAll_ = true;
+  }
+  const auto rowPixels = static_cast<std::size_t>(frame.width);
+  const auto rowBytes = rowPixels * 2;
+  framePixels_.resize(rowPixels * static_cast<std::size_t>(frame.height));
+  rowChanged_.resize(static_cast<std::size_t>(frame.height), 1);
+  const auto* source = reinterpret_cast<const std::uint8_t*>(frame.pixels);
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint8_t* row = source + static_cast<std::ptrdiff_t>(y) * frame.pitchBytes;
+    std::uint16_t* kept = framePixels_.data() + static_cast<std::size_t>(y) * rowPixels;
+    if (std::memcmp(kept, row, rowBytes) != 0) {
+      std::memcpy(kept, row, rowBytes);
+      rowChanged_[static_cast<std::size_t>(y)] = 1;
+    }
+  }
+  frameWidth_ = frame.width;
+  frameHeight_ = frame.height;
+  frameIs565_ = frame.is565;
+  hasFrame_ = true;
+  textureStale_ = true;
+  // Screens that present on every pass would otherwise draw hundreds of
+  // pictures a second that no display can show; the newest one waits for
+  // the gap to pass and is drawn by whichever call comes next.
+  renderPending_ = true;
+  RedrawIfDue();
+}
+
+void SdlBackend::RedrawIfDue() {
+  if (renderPending_ && SDL_GetTicks() - lastRender_ >= kMinRenderGapMs) Redraw();
+}
+
+void SdlBackend::Redraw() {
+  renderPending_ = false;
+  if (window_ == nullptr) return;
+  lastRender_ = SDL_GetTicks();
+  ++renderCount_;
+  if (renderer_ != nullptr) {
+    DrawWithRenderer();
+  } else {
+    DrawIntoWindowSurface();
+  }
+}
+
+void SdlBackend::DrawWithRenderer() {
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  int outputWidth = 0;
+  int outputHeight = 0;
+  SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
+  if (hasFrame_ && (texture_ == nullptr || textureWidth_ != frameWidth_ || textureHeight_ != frameHeight_)) {
+    if (texture_ != nullptr) SDL_DestroyTexture(texture_);
+    // 32 bits without alpha: a plain copy, no blending, no per-pixel
+    // conversion inside the renderer.
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, frameWidth_,
+                                 frameHeight_);
+    if (texture_ != nullptr) {
+      SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+      SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+    }
+    textureWidth_ = frameWidth_;
+    textureHeight_ = frameHeight_;
+    textureStale_ = true;
+  }
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (hasFrame_ && texture_ != nullptr && textureStale_ &&
+      SDL_LockTexture(texture_, nullptr, &pixels, &pitch) == 0) {
+    const FrameView picture{framePixels_.data(), frameWidth_, frameHeight_, frameWidth_ * 2, frameIs565_};
+    DrawScaled(picture, Letterbox{1, 0, 0, frameWidth_, frameHeight_},
+               TargetPixels{static_cast<std::uint32_t*>(pixels), frameWidth_, frameHeight_, pitch}, scratch_);
+    SDL_UnlockTexture(texture_);
+    textureStale_ = false;
+  }
+  if (hasFrame_ && texture_ != nullptr) {
+    // Every output pixel is written, borders and picture, so nothing old
+    // shows through whatever the renderer keeps between frames.
+    const Letterbox box = FitWholeScale(outputWidth, outputHeight, frameWidth_, frameHeight_);
+    BorderRect borders[4];
+    const int count = BorderRects(box, outputWidth, outputHeight, borders);
+    SDL_Rect fills[4];
+    for (int i = 0; i < count; ++i) {
+      fills[i] = SDL_Rect{borders[i].x, borders[i].y, borders[i].width, borders[i].height};
+    }
+    if (count > 0) SDL_RenderFillRects(renderer_, fills, count);
+    const SDL_Rect destination{box.x, box.y, box.width, box.height};
+    SDL_RenderCopy(renderer_, texture_, nullptr, &destination);
+  } else {
+    SDL_RenderClear(renderer_);
+  }
+  if (capture_ && outputWidth > 0 && outputHeight > 0) {
+    std::vector<std::uint32_t> read(static_cast<std::size_t>(outputWidth) *
+                                    static_cast<std::size_t>(outputHeight));
+    if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, read.data(), outputWidth * 4) ==
+        0) {
+      Capture(read.data(), outputWidth, outputHeight, outputWidth * 4);
+    }
+  }
+  SDL_RenderPresent(renderer_);
+}
+
+void SdlBackend::DrawIntoWindowSurface() {
+  // Remade by SDL after every resize; its pixels otherwise stay as drawn.
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr || !IsXrgb8888(surface)) return;
+  if (surface != lastSurface_ || surface->w != lastSurfaceWidth_ || surface->h != lastSurfaceHeight_) {
+    redrawAll_ = true;
+    lastSurface_ = surface;
+    lastSurfaceWidth_ = surface->w;
+    lastSurfaceHeight_ = surface->h;
+  }
+  const Uint32 black = SDL_MapRGB(surface->format, 0, 0, 0);
+  if (!hasFrame_) {
+    SDL_FillRect(surface, nullptr, black);
+    if (capture_)
+      Capture(static_cast<const std::uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch);
+    SDL_UpdateWindowSurface(window_);
+    redrawAll_ = true;
+    return;
+  }
+  const Letterbox box = FitWholeScale(surface->w, surface->h, frameWidth_, frameHeight_);
+  if (redrawAll_) {
+    BorderRect borders[4];
+    const int count = BorderRects(box, surface->w, surface->h, borders);
+    for (int i = 0; i < count; ++i) {
+      SDL_Rect fill{borders[i].x, borders[i].y, borders[i].width, borders[i].height};
+      SDL_FillRect(surface, &fill, black);
+    }
+  }
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+  const FrameView picture{framePixels_.data(), frameWidth_, frameHeight_, frameWidth_ * 2, frameIs565_};
+  const TargetPixels target{static_cast<std::uint32_t*>(surface->pixels), surface->w, surface->h,
+                            surface->pitch};
+  // Runs of changed rows: drawn and sent to the display together.
+  bands_.clear();
+  for (int row = 0; row < frameHeight_;) {
+    if (!redrawAll_ && rowChanged_[static_cast<std::size_t>(row)] == 0) {
+      ++row;
+      continue;
+    }
+    const int first = row;
+    while (row < frameHeight_ && (redrawAll_ || rowChanged_[static_cast<std::size_t>(row)] != 0)) ++row;
+    DrawScaledRows(picture, box, target, first, row, scratch_);
+    bands_.push_back(first);
+    bands_.push_back(row);
+  }
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  std::fill(rowChanged_.begin(), rowChanged_.end(), std::uint8_t{0});
+  if (capture_)
+    Capture(static_cast<const std::uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch);
+  if (redrawAll_) {
+    SDL_UpdateWindowSurface(window_);
+  } else {
+    std::vector<SDL_Rect>& rects = updateRects_;
+    rects.clear();
+    for (std::size_t i = 0; i < bands_.size(); i += 2) {
+      const int top = std::max(box.y + bands_[i] * box.scale, 0);
+      const int bottom = std::min(box.y + bands_[i + 1] * box.scale, surface->h);
+      const int left = std::max(box.x, 0);
+      const int right = std::min(box.x + box.width, surface->w);
+      if (top < bottom && left < right) rects.push_back(SDL_Rect{left, top, right - left, bottom - top});
+    }
+    if (!rects.empty()) SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+  }
+  redrawAll_ = false;
+}
+
+void SdlBackend::Capture(const std::uint32_t* pixels, int width, int height, int pitchBytes) {
+  captured_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(pixels);
+  for (int y = 0; y < height; ++y) {
+    const auto* row =
+        reinterpret_cast<const std::uint32_t*>(bytes + static_cast<std::ptrdiff_t>(y) * pitchBytes);
+    for (int x = 0; x < width; ++x) {
+      captured_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+          row[x] | 0xFF000000u;
+    }
+  }
+  capturedWidth_ = width;
+  capturedHeight_ = height;
+}
+
+// Sound.
+
+bool SdlBackend::OpenAudio(Mixer& mixer) {
+  if (!running_) return false;
+  if (audioDevice_ != 0) CloseAudio();
+  if (!audioReady_) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    audioReady_ = true;
+  }
+  SDL_AudioSpec wanted{};
+  wanted.freq = kAudioRate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 2;
+  wanted.samples = kAudioFrames;
+  wanted.callback = &SdlBackend::AudioCallback;
+  wanted.userdata = this;
+  SDL_AudioSpec obtained{};
+  // No changes allowed: SDL converts to whatever the hardware wants, and the
+  // callback always gets 44.1 kHz stereo 16-bit in 1024-frame blocks.
+  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (device == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audioReady_ = false;
+    return false;
+  }
+  audioDevice_ = device;
+  audioRate_ = obtained.freq;
+  mixer.SetOutputRate(obtained.freq);
+  mixer_ = &mixer;
+  SDL_PauseAudioDevice(device, 0);
+  return true;
+}
+
+void SdlBackend::CloseAudio() {
+  if (audioDevice_ == 0) return;
+  // Waits for a running callback to finish, so the mixer may go after this.
+  SDL_CloseAudioDevice(audioDevice_);
+  audioDevice_ = 0;
+  mixer_ = nullptr;
+}
+
+void SdlBackend::LockAudio() {
+  if (audioDevice_ != 0) SDL_LockAudioDevice(audioDevice_);
+}
+
+void SdlBackend::UnlockAudio() {
+  if (audioDevice_ != 0) SDL_UnlockAudioDevice(audioDevice_);
+}
+
+void SdlBackend::AudioCallback(void* userdata, std::uint8_t* stream, int length) {
+  // SDL holds the device lock around this call.
+  std::memset(stream, 0, static_cast<std::size_t>(length));
+  auto* self = static_cast<SdlBackend*>(userdata);
+  if (self->mixer_ != nullptr) self->mixer_->Mix(reinterpret_cast<std::int16_t*>(stream), length / 4);
+}
+
+}  // namespace platform

@@ -1,0 +1,132 @@
+// The back end players get: one SDL window with the picture scaled by whole
+// numbers, SDL's millisecond clock, keyboard and focus events turned into
+// window messages, and one audio device pulling from the mixer.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/backend.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+struct SDL_Rect;
+union SDL_Event;
+
+namespace platform {
+
+class SdlBackend final : public Backend {
+ public:
+  // Pictures presented closer together than this are not all drawn: the
+  // newest is drawn once the gap has passed (play frames come every 17 ms).
+  static constexpr std::uint32_t kMinRenderGapMs = 12;
+
+  SdlBackend();
+  ~SdlBackend() override;
+  SdlBackend(const SdlBackend&) = delete;
+  SdlBackend& operator=(const SdlBackend&) = delete;
+
+  // Closes the audio device and the window and shuts SDL down. The object
+  // stays safe to call afterwards (the game's globals outlive main).
+  void Shutdown();
+
+  std::uint32_t ReadClock() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  void PumpEvents() override;
+  void WaitForEvents() override;
+  void Idle() override;
+
+  bool CreateGameWindow(const char* title, int width, int height) override;
+  void ShowGameWindow() override;
+  void DestroyGameWindow() override;
+  void SetCursorHidden(bool hidden) override;
+
+  bool SetDisplayMode(int width, int height, int bitsPerPixel) override;
+  void Present(const FrameView& frame) override;
+
+  bool OpenAudio(Mixer& mixer) override;
+  void CloseAudio() override;
+  void LockAudio() override;
+  void UnlockAudio() override;
+
+  // What Alt+Enter does.
+  void ToggleFullScreen();
+  bool fullScreen() const { return fullScreen_; }
+  SDL_Window* window() const { return window_; }
+  // True when the picture goes straight into the window's pixels, without
+  // an SDL renderer (chosen when no graphics card would do the scaling).
+  bool drawsIntoWindowSurface() const { return window_ != nullptr && renderer_ == nullptr; }
+  int audioRate() const { return audioRate_; }
+
+  // For tests: keep what each drawing put in the window (the whole output,
+  // borders included, as 0xAARRGGBB) before it is shown.
+  void SetCapture(bool on) { capture_ = on; }
+  const std::vector<std::uint32_t>& captured() const { return captured_; }
+  int capturedWidth() const { return capturedWidth_; }
+  int capturedHeight() const { return capturedHeight_; }
+  // Pictures actually drawn to the window.
+  std::uint64_t renderCount() const { return renderCount_; }
+
+ private:
+  bool OpenWindow(const char* title, int width, int height);
+  bool ChooseDrawing();
+  void Dispatch(const SDL_Event& event);
+  void DrainQueue();
+  void TakeSignals();
+  // Draws the last presented picture: after each present (at most once per
+  // kMinRenderGapMs), a resize or an expose.
+  void Redraw();
+  void RedrawIfDue();
+  void DrawWithRenderer();
+  void DrawIntoWindowSurface();
+  void Capture(const std::uint32_t* pixels, int width, int height, int pitchBytes);
+  static void AudioCallback(void* userdata, std::uint8_t* stream, int length);
+
+  bool running_ = false;
+  bool videoReady_ = false;
+  bool audioReady_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;  // null: drawing into the window surface
+  SDL_Texture* texture_ = nullptr;
+  int textureWidth_ = 0;
+  int textureHeight_ = 0;
+  int modeWidth_ = 320;
+  int modeHeight_ = 240;
+  bool fullScreen_ = false;
+  bool cursorHidden_ = true;
+  bool swallowReturnUp_ = false;
+  std::uint64_t posted_ = 0;  // Post* calls made, so WaitForEvents knows when to return
+
+  // The last presented picture, kept for redrawing.
+  std::vector<std::uint16_t> framePixels_;
+  int frameWidth_ = 0;
+  int frameHeight_ = 0;
+  bool frameIs565_ = true;
+  bool hasFrame_ = false;
+  bool textureStale_ = false;  // the texture does not hold the picture yet
+  // Drawing into the window surface redraws only the picture rows that
+  // changed since the last drawing, unless everything must be redrawn.
+  std::vector<std::uint8_t> rowChanged_;
+  bool redrawAll_ = true;
+  const void* lastSurface_ = nullptr;
+  int lastSurfaceWidth_ = 0;
+  int lastSurfaceHeight_ = 0;
+  bool renderPending_ = false;  // a presented picture not drawn yet
+  std::uint32_t lastRender_ = 0;
+  std::uint64_t renderCount_ = 0;
+  std::vector<std::uint32_t> scratch_;
+  std::vector<SDL_Rect> updateRects_;
+  std::vector<int> bands_;  // changed rows gathered into runs: first, end, first, end...
+
+  std::uint32_t audioDevice_ = 0;
+  Mixer* mixer_ = nullptr;
+  int audioRate_ = 0;
+
+  bool capture_ = false;
+  std::vector<std::uint32_t> captured_;
+  int capturedWidth_ = 0;
+  int capturedHeight_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+// A small PNG encoder for the pictures the runner captures: 8-bit RGB,
+// deflate with stored blocks only. Files come out a little larger than
+// compressed ones, and no library is needed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0);
+std::uint32_t Adler32(const std::uint8_t* data, std::size_t size, std::uint32_t adler = 1);
+
+// rgb holds width * height * 3 bytes, rows top to bottom. Empty result when
+// the sizes do not match.
+std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std::uint8_t>& rgb);
+
+// 16-bit pixels (5-6-5 or 5-5-5) to 8-bit RGB, each channel widened by
+// repeating its top bits so that full intensity stays 255.
+std::vector<std::uint8_t> PixelsToRgb(const std::uint16_t* pixels, int width, int height, bool is565);
+
+bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+}  // namespace sim

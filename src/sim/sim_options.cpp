@@ -1,0 +1,184 @@
+#include "sim/sim_options.h"
+
+#include <cstddef>
+
+#ifndef CHOMPO_DEFAULT_DATA_DIR
+#define CHOMPO_DEFAULT_DATA_DIR "data"
+#endif
+
+namespace sim {
+
+namespace {
+
+int DigitValue(char c, int base) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (base == 16 && c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (base == 16 && c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+bool ParseTimeList(const std::string& text, std::vector<std::uint32_t>& out) {
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t comma = text.find(',', begin);
+    const std::string item = text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
+    std::uint32_t value = 0;
+    if (!ParseUnsigned32(item, value)) {
+      return false;
+    }
+    out.push_back(value);
+    if (comma == std::string::npos) {
+      return true;
+    }
+    begin = comma + 1;
+  }
+}
+
+}  // namespace
+
+bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
+  int base = 10;
+  std::size_t start = 0;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    start = 2;
+  }
+  if (start >= text.size()) {
+    return false;
+  }
+  std::uint64_t result = 0;
+  for (std::size_t i = start; i < text.size(); ++i) {
+    const int digit = DigitValue(text[i], base);
+    if (digit < 0) {
+      return false;
+    }
+    result = result * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    if (result > 0xFFFFFFFFull) {
+      return false;
+    }
+  }
+  value = static_cast<std::uint32_t>(result);
+  return true;
+}
+
+OptionsResult ParseOptions(const std::vector<std::string>& args) {
+  OptionsResult result;
+  SimOptions& options = result.options;
+  options.dataDir = CHOMPO_DEFAULT_DATA_DIR;
+  bool frameCapture = false;
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::string value;
+    bool hasValue = false;
+    const std::size_t equals = name.find('=');
+    if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+      hasValue = true;
+    }
+
+    if (name == "--help" || name == "-h") {
+      options.help = true;
+      continue;
+    }
+    const bool known = name == "--data" || name == "--script" || name == "--until" || name == "--clock-start" ||
+                       name == "--trace" || name == "--frames" || name == "--frame-at" ||
+                       name == "--frame-every";
+    if (!known) {
+      result.error = name.rfind("-", 0) == 0 ? "unknown option " + name : "unexpected argument " + name;
+      return result;
+    }
+    if (!hasValue) {
+      if (i + 1 >= args.size()) {
+        result.error = name + " needs a value";
+        return result;
+      }
+      value = args[++i];
+    }
+
+    if (name == "--data" || name == "--script" || name == "--trace" || name == "--frames") {
+      if (value.empty()) {
+        result.error = name + " needs a non-empty path";
+        return result;
+      }
+      if (name == "--data") {
+        options.dataDir = value;
+      } else if (name == "--script") {
+        options.scriptPath = value;
+      } else if (name == "--trace") {
+        options.tracePath = value;
+      } else {
+        options.framesDir = value;
+      }
+    } else if (name == "--until") {
+      if (!ParseUnsigned32(value, options.untilMs)) {
+        result.error = "--until needs milliseconds from 0 to 4294967295, not '" + value + "'";
+        return result;
+      }
+      options.hasUntil = true;
+    } else if (name == "--clock-start") {
+      if (!ParseUnsigned32(value, options.clockStart)) {
+        result.error = "--clock-start needs a value from 0 to 0xFFFFFFFF, not '" + value + "'";
+        return result;
+      }
+    } else if (name == "--frame-at") {
+      if (!ParseTimeList(value, options.frameAt)) {
+        result.error = "--frame-at needs milliseconds separated by commas, not '" + value + "'";
+        return result;
+      }
+      frameCapture = true;
+    } else {
+      if (!ParseUnsigned32(value, options.frameEvery) || options.frameEvery == 0) {
+        result.error = "--frame-every needs a number of milliseconds above 0, not '" + value + "'";
+        return result;
+      }
+      frameCapture = true;
+    }
+  }
+
+  if (options.help) {
+    result.ok = true;
+    return result;
+  }
+  if (frameCapture && options.framesDir.empty()) {
+    result.error = "--frame-at and --frame-every need --frames DIR";
+    return result;
+  }
+  if (!frameCapture && !options.framesDir.empty()) {
+    result.error = "--frames needs --frame-at or --frame-every";
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+std::string UsageText() {
+  return "Usage: chompo-sim [options]\n"
+         "Runs the whole game on a virtual clock with scripted input, without a window.\n"
+         "\n"
+         "  --data DIR            working folder with the data files (default: " CHOMPO_DEFAULT_DATA_DIR ")\n"
+         "                        HighScore.sco there is read and written as the game does\n"
+         "  --script FILE         input events, one a line: TIME ACTION [KEY]; '#' starts a comment\n"
+         "                        TIME: virtual ms since the run began\n"
+         "                        ACTION: press release activate deactivate close\n"
+         "                        KEY: LEFT RIGHT UP DOWN SPACE ESCAPE F1-F12 RETURN A-Z 0-9\n"
+         "  --until MS            end the run after MS virtual ms (exit status 2)\n"
+         "  --clock-start N       first reading of the virtual clock (default 0x10000)\n"
+         "  --trace FILE          JSON Lines: state changes, play frames, the exit\n"
+         "  --frames DIR          write the picture on screen as PNG files named by virtual ms,\n"
+         "  --frame-at MS[,MS..]    at these virtual times\n"
+         "  --frame-every N         and/or every N virtual ms\n"
+         "  --help                this text\n"
+         "\n"
+         "Exit status: the game's own (0), 2 when --until ended the run, 64 when the\n"
+         "command line, the script or a file was refused and nothing ran.\n";
+}
+
+}  // namespace sim

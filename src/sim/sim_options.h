@@ -1,0 +1,45 @@
+// The command line of chompo-sim.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Every refusal before the run starts (bad option, malformed script,
+// unreadable data folder, unwritable trace) exits with this code.
+inline constexpr int kRefusedExitCode = 64;
+// --until reached before the game ended.
+inline constexpr int kUntilExitCode = 2;
+
+struct SimOptions {
+  std::string dataDir;
+  std::string scriptPath;  // empty: no input at all
+  bool hasUntil = false;
+  std::uint32_t untilMs = 0;
+  std::uint32_t clockStart = 0x10000;
+  std::string tracePath;  // empty: no trace
+  std::string framesDir;  // empty: no pictures
+  std::vector<std::uint32_t> frameAt;  // virtual ms, as given
+  std::uint32_t frameEvery = 0;        // 0: off
+  bool help = false;
+};
+
+struct OptionsResult {
+  bool ok = false;
+  SimOptions options;
+  std::string error;  // one line, without the program name
+};
+
+// args excludes the program name. Both "--name VALUE" and "--name=VALUE"
+// are accepted; --frame-at may be given more than once.
+OptionsResult ParseOptions(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+// A decimal number, or hexadecimal with 0x; false when it is not a whole
+// number from 0 to 2^32 - 1.
+bool ParseUnsigned32(const std::string& text, std::uint32_t& value);
+
+}  // namespace sim

@@ -1,0 +1,193 @@
+#include "sim/sim_run.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "app/game_vars.h"
+#include "app/shell.h"
+#include "game/play_frame.h"
+#include "platform/backend.h"
+#include "platform/headless/headless_backend.h"
+#include "sim/frame_record.h"
+#include "sim/frame_schedule.h"
+#include "sim/png_writer.h"
+#include "sim/sim_script.h"
+#include "sim/sim_trace.h"
+
+namespace sim {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ActiveRun {
+  platform::HeadlessBackend* backend = nullptr;
+  TraceWriter trace;
+  std::optional<FrameSchedule> schedule;
+  fs::path framesDir;
+  std::uint32_t lastCaptureTime = 0;  // captures stop here when --until ends the run
+};
+
+// The game's hooks are plain function pointers, so they reach the run
+// through here. Null outside RunSimulation.
+ActiveRun* activeRun = nullptr;
+
+void Refuse(const std::string& message) { std::fprintf(stderr, "chompo-sim: %s\n", message.c_str()); }
+
+void OnStateChange(std::int32_t from, std::int32_t to) {
+  if (activeRun != nullptr) {
+    activeRun->trace.Write(StateLine(activeRun->backend->now(), from, to));
+  }
+}
+
+void OnPlayFrame(std::uint32_t gateTime, const FrameKeys& keys) {
+  if (activeRun != nullptr) {
+    activeRun->trace.Write(FrameLine(RecordPlayFrame(gateTime, keys)));
+  }
+}
+
+void WriteCapture(ActiveRun& run, std::uint32_t time) {
+  const platform::HeadlessBackend& backend = *run.backend;
+  const fs::path path = run.framesDir / FrameFileName(time);
+  if (backend.lastFrame().empty()) {
+    std::fprintf(stderr, "chompo-sim: nothing presented yet at %u ms, %s not written\n", static_cast<unsigned>(time),
+                 path.filename().c_str());
+    return;
+  }
+  const std::vector<std::uint8_t> png =
+      EncodePng(backend.frameWidth(), backend.frameHeight(),
+                PixelsToRgb(backend.lastFrame().data(), backend.frameWidth(), backend.frameHeight(),
+                            backend.frameIs565()));
+  if (!WriteFile(path.string(), png)) {
+    std::fprintf(stderr, "chompo-sim: cannot write %s\n", path.c_str());
+  }
+}
+
+// The picture on screen at time m is the last one presented before the
+// clock reached m, so captures are taken at the first platform call made
+// at m or later.
+void CaptureDue(ActiveRun& run, std::uint64_t upTo) {
+  if (!run.schedule) {
+    return;
+  }
+  std::uint32_t time = 0;
+  while (run.schedule->TakeDue(upTo, time)) {
+    WriteCapture(run, time);
+  }
+}
+
+void OnDeadline() {
+  ActiveRun* run = activeRun;
+  if (run == nullptr) {
+    return;
+  }
+  CaptureDue(*run, run->backend->elapsed());
+  run->trace.Write(ExitLine(run->backend->now(), kUntilExitCode));
+  run->trace.Close();
+  std::fflush(nullptr);
+  // The game is somewhere inside a step; ending here, without unwinding or
+  // destroying its objects, is what a deadline means.
+  std::_Exit(kUntilExitCode);
+}
+
+bool ResolvePath(const std::string& given, fs::path& resolved, const char* what) {
+  std::error_code error;
+  resolved = fs::absolute(given, error);
+  if (error) {
+    Refuse(std::string("cannot resolve the ") + what + " path " + given + ": " + error.message());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunSimulation(const SimOptions& options) {
+  // Everything that can be refused is checked before anything runs or any
+  // file is touched.
+  ScriptResult script;
+  script.ok = true;
+  if (!options.scriptPath.empty()) {
+    script = ReadScriptFile(options.scriptPath);
+    if (!script.ok) {
+      Refuse(script.error);
+      return kRefusedExitCode;
+    }
+  }
+  fs::path dataDir;
+  fs::path tracePath;
+  fs::path framesDir;
+  if (!ResolvePath(options.dataDir, dataDir, "data") ||
+      (!options.tracePath.empty() && !ResolvePath(options.tracePath, tracePath, "trace")) ||
+      (!options.framesDir.empty() && !ResolvePath(options.framesDir, framesDir, "frames"))) {
+    return kRefusedExitCode;
+  }
+  std::error_code error;
+  if (!fs::is_directory(dataDir, error)) {
+    Refuse("no data folder " + dataDir.string());
+    return kRefusedExitCode;
+  }
+
+  auto run = std::make_unique<ActiveRun>();
+  if (!framesDir.empty()) {
+    fs::create_directories(framesDir, error);
+    if (!fs::is_directory(framesDir, error)) {
+      Refuse("cannot create the frames folder " + framesDir.string());
+      return kRefusedExitCode;
+    }
+    run->framesDir = framesDir;
+    run->schedule.emplace(options.frameAt, options.frameEvery);
+  }
+  if (!tracePath.empty() && !run->trace.Open(tracePath.string())) {
+    Refuse("cannot write the trace " + tracePath.string());
+    return kRefusedExitCode;
+  }
+  if (::chdir(dataDir.c_str()) != 0) {
+    Refuse("cannot enter the data folder " + dataDir.string());
+    return kRefusedExitCode;
+  }
+
+  // The back end must outlive the game's global objects, whose destructors
+  // still talk to the platform at exit, so it is never deleted.
+  platform::HeadlessOptions backendOptions;
+  backendOptions.clockStart = options.clockStart;
+  auto* backend = new platform::HeadlessBackend(backendOptions);
+  platform::ResetCore();
+  platform::SetBackend(backend);
+  backend->AddEvents(script.events);
+  run->backend = backend;
+  activeRun = run.get();
+
+  gameStateWatcher = OnStateChange;
+  playFrameWatcher = OnPlayFrame;
+  if (options.hasUntil) {
+    backend->SetDeadline(options.untilMs, OnDeadline);
+  }
+  if (run->schedule) {
+    backend->SetCallWatcher([] {
+      if (activeRun != nullptr) {
+        CaptureDue(*activeRun, activeRun->backend->elapsed());
+      }
+    });
+  }
+
+  char commandLine[] = "";
+  const int code = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
+
+  CaptureDue(*run, run->backend->elapsed());
+  run->trace.Write(ExitLine(backend->now(), code));
+  gameStateWatcher = nullptr;
+  playFrameWatcher = nullptr;
+  backend->SetCallWatcher({});
+  activeRun = nullptr;
+  return code;
+}
+
+}  // namespace sim
