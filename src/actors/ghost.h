@@ -14,3 +14,7 @@ bool GhostDirectionOpen(const Actor& ghost, std::int32_t direction);
 void UpdateGhosts();
 // One pixel for each ghost whose way is open, with wrap-around.
 void MoveGhosts();
+
+// The pieces of UpdateGhosts, for one ghost.
+void UpdateGhostMode(Actor& ghost, std::uint32_t now);
+void ChooseGhostDirection(Actor& ghost);

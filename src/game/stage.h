@@ -18,3 +18,12 @@ void ReadStageMap(std::int32_t stage);
 void ReadStageScript(std::int32_t stage);
 void StartStage();
 void RestartActors();
+
+// The wall value of a cell. A row or column beyond the grid reads the cell on
+// the opposite edge of the same column or row, so a probe through an open
+// border sees the tunnel the wrap-around leads into.
+std::int32_t WallAt(std::int32_t row, std::int32_t column);
+// True when the cell under the pixel point is open floor.
+bool OpenAtPixel(std::int32_t px, std::int32_t py);
+// Only 1 to 16 name a wall picture; anything else draws nothing.
+inline bool IsWallPicture(std::int32_t value) { return value >= 1 && value <= 16; }
