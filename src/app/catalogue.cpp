@@ -1,0 +1,96 @@
+#include "app/catalogue.h"
+
+#include "app/game_vars.h"
+#include "app/globals.h"
+#include "game/high_score.h"
+
+namespace {
+
+constexpr COLORREF kWhite = 0xFFFFFF;
+
+void LoadNumbered(Sprite* pictures, int count, const char* pattern) {
+  IDirectDraw* directDraw = display.GetDirectDraw();
+  char name[64];
+  for (int i = 0; i < count; ++i) {
+    wsprintfA(name, pattern, i + 1);
+    pictures[i].LoadBmp(directDraw, name);
+  }
+}
+
+void LoadNamed(Sprite* pictures, const char* const* names, int count) {
+  IDirectDraw* directDraw = display.GetDirectDraw();
+  for (int i = 0; i < count; ++i) {
+    pictures[i].LoadBmp(directDraw, names[i]);
+  }
+}
+
+void LoadGhostPictures() {
+  IDirectDraw* directDraw = display.GetDirectDraw();
+  char name[64];
+  for (int ghost = 1; ghost <= 4; ++ghost) {
+    for (int frame = 1; frame <= 2; ++frame) {
+      wsprintfA(name, "ghost%d_%d.bmp", ghost, frame);
+      ghostPictures[2 * (ghost - 1) + (frame - 1)].LoadBmp(directDraw, name);
+    }
+  }
+  static const char* const kBlue[] = {"BlueGhost1.bmp", "BlueGhost2.bmp", "BlueGhostF1.bmp",
+                                      "BlueGhostF2.bmp"};
+  LoadNamed(ghostPictures + 8, kBlue, 4);
+}
+
+template <int N>
+void ReleaseAll(Sprite (&pictures)[N]) {
+  for (Sprite& picture : pictures) {
+    picture.Release();
+  }
+}
+
+}  // namespace
+
+bool LoadCatalogue() {
+  LoadNumbered(playerPictures, 6, "Mog%d.bmp");
+  LoadGhostPictures();
+  static const char* const kEyes[] = {"Left_eye.bmp", "Right_eye.bmp", "Up_eye.bmp", "Down_eye.bmp"};
+  LoadNamed(eyePictures, kEyes, 4);
+  LoadNumbered(wallPictures, 16, "wall%d.bmp");
+  static const char* const kDots[] = {"sDot.bmp", "lDot.bmp"};
+  LoadNamed(dotPictures, kDots, 2);
+  LoadNumbered(dyingPictures, 6, "MogDead_%d.bmp");
+
+  // An effect still held from before would otherwise stay behind for good.
+  SoundEffect* const effects[] = {&dotEffect, &deathEffect, &ghostEatenEffect, &extraLifeEffect,
+                                  &stageStartEffect};
+  static const char* const kEffectFiles[] = {"eat_dot.wav", "Killed.wav", "eat_Ghost.wav", "extramog.wav",
+                                             "GAMEBEGINNING.wav"};
+  for (int i = 0; i < 5; ++i) {
+    effects[i]->Release();
+    *effects[i] = soundDevice.LoadWave(kEffectFiles[i]);
+  }
+
+  SetGameState(Attract);
+  stageNumber = 1;
+  intermissionCount = 0;
+  moveStep = 1;
+  lives = 2;
+  score = 0;
+  fontSet.LoadLatinFont("e1.eng");
+  fontSet.SetTextColor(kWhite);
+  extraLifeBase = 0;
+  ReadHighScore();
+  return true;
+}
+
+void ReleaseCatalogue() {
+  ReleaseAll(playerPictures);
+  ReleaseAll(ghostPictures);
+  ReleaseAll(eyePictures);
+  ReleaseAll(wallPictures);
+  ReleaseAll(dotPictures);
+  ReleaseAll(dyingPictures);
+  dotEffect.Release();
+  deathEffect.Release();
+  ghostEatenEffect.Release();
+  extraLifeEffect.Release();
+  stageStartEffect.Release();
+  WriteHighScore();
+}

@@ -1,0 +1,217 @@
+#include "sprite/sprite.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint16_t kFormat565 = 565;
+constexpr std::uint16_t kFormat555 = 555;
+
+// A picture cut to the drawing bounds: where it lands and which of its own
+// rows and columns land there.
+struct CutPlace {
+  RECT dest;
+  RECT source;
+};
+
+// False when nothing of the picture is visible inside the bounds.
+bool CutToBounds(const Sprite& sprite, std::int32_t x, std::int32_t y, bool mirrorLeftRight,
+                 bool mirrorUpDown, CutPlace& place) {
+  // 64-bit sums: a far-off position must not wrap into view.
+  const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + sprite.width, sprite.clipRight);
+  const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + sprite.height, sprite.clipBottom);
+  const std::int32_t left = std::max(x, sprite.clipLeft);
+  const std::int32_t top = std::max(y, sprite.clipTop);
+  if (right <= left || bottom <= top) {
+    return false;
+  }
+  place.dest = RECT{left, top, static_cast<LONG>(right), static_cast<LONG>(bottom)};
+
+  // Offsets inside the picture of the visible part, before any mirroring.
+  const LONG visibleLeft = left - x;
+  const LONG visibleRight = static_cast<LONG>(right - x);
+  const LONG visibleTop = top - y;
+  const LONG visibleBottom = static_cast<LONG>(bottom - y);
+  // A mirrored axis shows on its cut-off side what lies on the far side of
+  // the picture.
+  if (mirrorLeftRight) {
+    place.source.left = sprite.width - visibleRight;
+    place.source.right = sprite.width - visibleLeft;
+  } else {
+    place.source.left = visibleLeft;
+    place.source.right = visibleRight;
+  }
+  if (mirrorUpDown) {
+    place.source.top = sprite.height - visibleBottom;
+    place.source.bottom = sprite.height - visibleTop;
+  } else {
+    place.source.top = visibleTop;
+    place.source.bottom = visibleBottom;
+  }
+  return true;
+}
+
+}  // namespace
+
+Sprite::Sprite() {
+  surface = nullptr;
+  rgbPixels = nullptr;
+  std::memset(&surfaceDesc, 0, sizeof(surfaceDesc));
+  clipLeft = 0;
+  clipTop = 0;
+  clipRight = 640;
+  clipBottom = 480;
+}
+
+Sprite::~Sprite() {
+  if (surface != nullptr) {
+    Release();
+  }
+  delete[] rgbPixels;
+  rgbPixels = nullptr;
+}
+
+bool Sprite::Create(IDirectDraw* directDraw, std::int32_t newWidth, std::int32_t newHeight) {
+  // A second Create would otherwise lose the first surface for good.
+  Release();
+  width = newWidth;
+  height = newHeight;
+  if (directDraw == nullptr || newWidth <= 0 || newHeight <= 0) {
+    return false;
+  }
+
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof(desc);
+  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+  desc.dwWidth = static_cast<DWORD>(newWidth);
+  desc.dwHeight = static_cast<DWORD>(newHeight);
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+  IDirectDrawSurface* created = nullptr;
+  if (directDraw->CreateSurface(&desc, &created, nullptr) < 0 || created == nullptr) {
+    return false;
+  }
+  surface = created;
+
+  QueryPixelFormat();
+  SetColorKey(kTransparentColor);
+  return true;
+}
+
+void Sprite::QueryPixelFormat() {
+  std::memset(&surfaceDesc, 0, sizeof(surfaceDesc));
+  surfaceDesc.dwSize = sizeof(surfaceDesc);
+  surfaceDesc.dwFlags = DDSD_PIXELFORMAT;
+  if (surface == nullptr || surface->GetSurfaceDesc(&surfaceDesc) != DD_OK) {
+    return;
+  }
+  if (surfaceDesc.ddpfPixelFormat.dwRBitMask == 0xF800) {
+    pixelFormat = kFormat565;
+    redMask = 0xF800;
+    greenMask = 0x07E0;
+    blueMask = 0x001F;
+  } else if (surfaceDesc.ddpfPixelFormat.dwRBitMask == 0x7C00) {
+    pixelFormat = kFormat555;
+    redMask = 0x7C00;
+    greenMask = 0x03E0;
+    blueMask = 0x001F;
+  }
+}
+
+std::uint16_t Sprite::ColorToPixel(COLORREF color) const {
+  const unsigned r = color & 0xFF;
+  const unsigned g = (color >> 8) & 0xFF;
+  const unsigned b = (color >> 16) & 0xFF;
+  if (pixelFormat == kFormat565) {
+    return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+  }
+  if (pixelFormat == kFormat555) {
+    return static_cast<std::uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+  }
+  // Unknown format: nothing sensible to convert to.
+  return 0;
+}
+
+void Sprite::SetColorKey(COLORREF color) {
+  if (surface == nullptr) {
+    return;
+  }
+  const std::uint16_t pixel = ColorToPixel(color);
+  DDCOLORKEY key{pixel, pixel};
+  surface->SetColorKey(DDCKEY_SRCBLT, &key);
+}
+
+HRESULT Sprite::Draw(IDirectDrawSurface* dest, std::int32_t x, std::int32_t y) {
+  if (x > clipRight || y > clipBottom) {
+    return 0;
+  }
+  // A picture whose file failed to load is simply absent.
+  if (surface == nullptr || dest == nullptr) {
+    return DDERR_INVALIDPARAMS;
+  }
+  if (x >= clipLeft && y >= clipTop && x + width <= clipRight && y + height <= clipBottom) {
+    return dest->BltFast(static_cast<DWORD>(x), static_cast<DWORD>(y), surface, nullptr,
+                         DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
+  }
+  CutPlace place{};
+  if (!CutToBounds(*this, x, y, false, false, place)) {
+    return DDERR_INVALIDRECT;
+  }
+  return dest->Blt(&place.dest, surface, &place.source, DDBLT_KEYSRC | DDBLT_WAIT, nullptr);
+}
+
+int Sprite::DrawMirrored(IDirectDrawSurface* dest, std::int32_t x, std::int32_t y, std::int32_t mode) {
+  if (x > clipRight || y > clipBottom) {
+    return 0;
+  }
+  const bool leftRight = mode != 2;
+  const bool upDown = mode != 1;
+  CutPlace place{};
+  if (surface == nullptr || dest == nullptr || !CutToBounds(*this, x, y, leftRight, upDown, place)) {
+    return 1;
+  }
+  DDBLTFX fx{};
+  fx.dwSize = sizeof(fx);
+  fx.dwDDFX = (leftRight ? DDBLTFX_MIRRORLEFTRIGHT : 0) | (upDown ? DDBLTFX_MIRRORUPDOWN : 0);
+  dest->Blt(&place.dest, surface, &place.source, DDBLT_DDFX | DDBLT_KEYSRC | DDBLT_WAIT, &fx);
+  return 1;
+}
+
+void Sprite::PutPixel(std::int32_t x, std::int32_t y, COLORREF color) {
+  // Text that runs past the surface loses only the pixels outside it.
+  if (surface == nullptr || x < 0 || y < 0 || x >= width || y >= height) {
+    return;
+  }
+  const std::uint16_t pixel = ColorToPixel(color);
+  auto* pixels = static_cast<std::uint16_t*>(Lock());
+  if (pixels == nullptr) {
+    return;
+  }
+  pixels[y * (surfaceDesc.lPitch / 2) + x] = pixel;
+  Unlock();
+}
+
+void* Sprite::Lock() {
+  if (surface == nullptr) {
+    return nullptr;
+  }
+  surfaceDesc.dwSize = sizeof(surfaceDesc);
+  surfaceDesc.lpSurface = nullptr;
+  if (surface->Lock(nullptr, &surfaceDesc, DDLOCK_WAIT, nullptr) != DD_OK) {
+    return nullptr;
+  }
+  return surfaceDesc.lpSurface;
+}
+
+void Sprite::Unlock() {
+  if (surface != nullptr) {
+    surface->Unlock(nullptr);
+  }
+}
+
+void Sprite::Release() {
+  if (surface != nullptr) {
+    surface->Release();
+    surface = nullptr;
+  }
+}

@@ -1,0 +1,51 @@
+#include "text/font_set.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "sprite/sprite.h"
+
+bool FontSet::LoadLatinFont(const char* fileName) {
+  if (fileName == nullptr) {
+    return false;
+  }
+  std::FILE* file = std::fopen(fileName, "rb");
+  if (file == nullptr) {
+    return false;
+  }
+  // A short file fills only the glyphs it has; the rest stay as they were.
+  static_cast<void>(std::fread(latinGlyphs, 1, sizeof(latinGlyphs), file));
+  std::fclose(file);
+  latinLoaded = 1;
+  latinWidth = 8;
+  latinHeight = 16;
+  return true;
+}
+
+void FontSet::PrepareLatinGlyph(std::uint8_t c) {
+  std::memset(latinGlyph, 0, sizeof(latinGlyph));
+  std::memcpy(latinGlyph, latinGlyphs + 16 * static_cast<std::size_t>(c), sizeof(latinGlyph));
+}
+
+bool FontSet::DrawLatinText(Sprite& target, std::int32_t x, std::int32_t y, const char* text) {
+  if (latinLoaded == 0) {
+    return false;
+  }
+  if (text == nullptr) {
+    return true;
+  }
+  // Every byte is a glyph of its own, blanks and control bytes included.
+  for (std::size_t n = std::strlen(text), i = 0; n > 0; --n, ++i) {
+    PrepareLatinGlyph(static_cast<std::uint8_t>(text[i]));
+    for (std::int32_t row = 0; row < latinHeight && row < 16; ++row) {
+      const std::uint8_t bits = latinGlyph[row];
+      for (std::int32_t column = 0; column < latinWidth && column < 8; ++column) {
+        if ((bits >> (7 - column)) & 1) {
+          target.PutPixel(x + column, y + row, latinColor);
+        }
+      }
+    }
+    x += latinWidth;
+  }
+  return true;
+}

@@ -1,0 +1,205 @@
+#include "game/playfield.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <span>
+
+#include "app/game_vars.h"
+#include "app/globals.h"
+#include "engine_support.h"
+#include "game/gates.h"
+#include "game/stage.h"
+
+namespace enginetest {
+namespace {
+
+// One 565 value per picture, so the frame tells which was drawn where; the
+// player's pictures differ in every pixel, so mirroring shows.
+std::uint16_t WallValue(int number) { return static_cast<std::uint16_t>(0x2000 + number); }
+std::uint16_t GhostValue(int entry) { return static_cast<std::uint16_t>(0x4000 + entry); }
+std::uint16_t EyeValue(int direction) { return static_cast<std::uint16_t>(0x5000 + direction); }
+std::uint16_t PlayerValue(int entry, int x, int y) {
+  return static_cast<std::uint16_t>(0x6000 + entry * 256 + y * 16 + x);
+}
+constexpr std::uint16_t kDotValue[] = {0x3001, 0x3002};
+constexpr std::uint16_t kRed = 0xF800;
+constexpr std::uint16_t kWhite = 0xFFFF;
+
+// Holds an actor's animation at a frame.
+void Freeze(Actor& actor, std::int32_t frame, std::int32_t frames) {
+  actor.frameCount = frames;
+  actor.frame = frame;
+  actor.framePeriod = 1000000;
+  actor.lastAdvance = timeGetTime();
+}
+
+class PlayfieldTest : public ::testing::Test {
+ protected:
+  PlayfieldTest() : rig_({}, &display) {}
+  void Make(std::span<Sprite> table, int width, int height,
+            std::function<std::uint16_t(int, int, int)> value) {
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+      ASSERT_TRUE(table[i].Create(rig_.directDraw(), width, height));
+      FillSprite(table[i], [&](int x, int y) { return value(i, x, y); });
+    }
+  }
+  void SetUp() override {
+    ASSERT_TRUE(canvas.Create(rig_.directDraw(), 320, 240));
+    Make(wallPictures, 13, 13, [](int i, int, int) { return WallValue(i + 1); });
+    Make(ghostPictures, 13, 13, [](int i, int, int) { return GhostValue(i); });
+    Make(eyePictures, 9, 5, [](int i, int, int) { return EyeValue(i); });
+    Make(playerPictures, 13, 13, PlayerValue);
+    // Dots keyed all round their middle, so the wall under them shows.
+    Make(dotPictures, 13, 13, [](int i, int x, int y) { return x == 6 && y == 6 ? kDotValue[i] : 0xFC10; });
+    // Row 0 of glyph c is the byte c, so the frame spells its text out.
+    Bytes font(4096, 0);
+    for (int c = 0; c < 256; ++c) font[static_cast<std::size_t>(16 * c)] = static_cast<std::uint8_t>(c);
+    WriteBytes(dir_.File("e1.eng"), font);
+    ASSERT_TRUE(fontSet.LoadLatinFont(dir_.File("e1.eng").c_str()));
+    // Nothing but what a test asks for: no bodies, eyes, player, lives or combo.
+    std::memset(&maze, 0, sizeof(maze));
+    for (Actor& ghost : ghosts) {
+      ghost = Actor();
+      ghost.state = Eyes;
+      ghost.direction = 9;
+      Freeze(ghost, 0, 2);
+    }
+    player.direction = 9;
+    Freeze(player, 0, 3);
+    lives = score = highScore = comboCount = 0;
+    blinkOn = 1;
+    blinkGateLast = timeGetTime();
+  }
+  void TearDown() override {
+    for (std::span<Sprite> table :
+         {std::span<Sprite>(wallPictures), std::span<Sprite>(ghostPictures), std::span<Sprite>(eyePictures),
+          std::span<Sprite>(playerPictures), std::span<Sprite>(dotPictures), std::span<Sprite>(&canvas, 1)}) {
+      for (Sprite& sprite : table) sprite.Release();
+    }
+  }
+
+  std::uint16_t At(int x, int y) { return rig_.backend().FramePixel(x, y); }
+  // count characters at (x, y) in the colour, read from their glyphs' top rows.
+  std::string TextAt(int x, int y, int count, std::uint16_t colour) {
+    std::string text(static_cast<std::size_t>(count), '\0');
+    for (int bit = 0; bit < 8 * count; ++bit) {
+      if (At(x + bit, y) == colour)
+        text[static_cast<std::size_t>(bit / 8)] |= static_cast<char>(0x80 >> bit % 8);
+    }
+    return text;
+  }
+  bool ShowsPlayer(int x, int y, int entry, int mirror) {
+    for (int row = 0; row < 13; ++row) {
+      for (int column = 0; column < 13; ++column) {
+        const int sx = mirror == 1 ? 12 - column : column;
+        const int sy = mirror == 2 ? 12 - row : row;
+        if (At(x + column, y + row) != PlayerValue(entry, sx, sy)) return false;
+      }
+    }
+    return true;
+  }
+  void Draw() {
+    const std::uint32_t before = rig_.backend().presentCount();
+    DrawPlayfield();
+    ASSERT_EQ(rig_.backend().presentCount(), before + 1);
+  }
+
+  DisplayRig rig_;
+  TempDir dir_;
+};
+
+TEST_F(PlayfieldTest, WallsDotsAndBlinkingLargeDots) {
+  const int walls[] = {1, 16, 17, -1, 5};  // 17 and -1 name no picture
+  for (int column = 0; column < 5; ++column) maze.walls[0][column] = walls[column];
+  maze.dots[0][4] = 1;
+  maze.dots[17][19] = 2;
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(At(12, 12), WallValue(1));
+  EXPECT_EQ(At(13, 0), WallValue(16));
+  EXPECT_EQ(At(26, 0), kClearValue);
+  EXPECT_EQ(At(39, 0), kClearValue);
+  EXPECT_EQ(At(58, 6), kDotValue[0]);
+  EXPECT_EQ(At(253, 227), kDotValue[1]);
+  blinkOn = 0;  // the gate has not fired: hidden large dots stay hidden
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(At(253, 227), kClearValue);
+  blinkGateLast = timeGetTime() - 501;
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(blinkOn, 1);
+  EXPECT_EQ(At(253, 227), kDotValue[1]);
+
+  display.Clear(canvas.GetSurface());
+  DrawMaze(false);
+  EXPECT_EQ(canvas.GetSurface()->PixelAt(253, 227), kClearValue);
+  EXPECT_EQ(canvas.GetSurface()->PixelAt(58, 6), kDotValue[0]);
+}
+
+TEST_F(PlayfieldTest, GhostBodiesAndEyesByMode) {
+  const std::int32_t modes[] = {Chase, Wander, Blue, Eyes};
+  for (int i = 0; i < 4; ++i) {
+    ghosts[i].state = modes[i];
+    ghosts[i].direction = 3 - i;
+    ghosts[i].x = 20 + 40 * i;
+    ghosts[i].y = 30;
+    Freeze(ghosts[i], i % 2, 2);
+  }
+  ghosts[2].flashPhase = 1;
+  ghosts[2].modeStart = timeGetTime() - 6999;
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(At(20, 42), GhostValue(0));  // ghost i, frame f: entry 2i + f
+  EXPECT_EQ(At(60, 42), GhostValue(3));
+  EXPECT_EQ(At(102, 32), GhostValue(8));  // plain blue, no eyes
+  EXPECT_EQ(At(140, 30), kClearValue);    // eyes only
+  for (const int i : {0, 1, 3}) EXPECT_EQ(At(30 + 40 * i, 36), EyeValue(3 - i)) << i;
+
+  ghosts[2].modeStart = timeGetTime() - 7000;  // from now on the flash phase picks the pair
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(At(100, 30), GhostValue(10));
+  ghosts[2].framePeriod = 100;  // a new animation frame flips the phase
+  ghosts[2].lastAdvance = timeGetTime() - 101;
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(ghosts[2].flashPhase, 0);
+  EXPECT_EQ(At(100, 30), GhostValue(9));
+}
+
+TEST_F(PlayfieldTest, PlayerFacesItsDirection) {
+  player.x = 100;
+  player.y = 150;
+  const int cases[][4] = {{Left, 2, 2, 0}, {Right, 2, 2, 1}, {Up, 1, 4, 0}, {Down, 1, 4, 2}, {Down, 2, 5, 2}};
+  for (const auto& [direction, frame, entry, mirror] : cases) {
+    player.direction = direction;
+    Freeze(player, frame, 3);
+    ASSERT_NO_FATAL_FAILURE(Draw());
+    EXPECT_TRUE(ShowsPlayer(100, 150, entry, mirror)) << direction << " " << frame;
+  }
+}
+
+TEST_F(PlayfieldTest, ScoreColumnComboAndSpareLives) {
+  highScore = 12340;
+  score = 560;
+  lives = 3;
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(TextAt(270, 0, 5, kRed), std::string("HIGH\0", 5));
+  EXPECT_EQ(TextAt(270, 20, 6, kRed), std::string("SCORE\0", 6));
+  EXPECT_EQ(TextAt(270, 40, 6, kRed), std::string("12340\0", 6));
+  EXPECT_EQ(TextAt(270, 60, 6, kWhite), std::string("SCORE\0", 6));
+  EXPECT_EQ(TextAt(270, 80, 4, kWhite), std::string("560\0", 4));
+  EXPECT_EQ(TextAt(270, 150, 6, kWhite), std::string(6, '\0'));  // no combo, no lines
+  for (const int x : {270, 283, 296}) EXPECT_TRUE(ShowsPlayer(x, 120, 0, 1)) << x;
+  EXPECT_EQ(At(309, 125), kClearValue);
+
+  comboCount = 3;
+  lives = 5;
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(TextAt(270, 150, 6, kWhite), "Combo3");
+  EXPECT_EQ(TextAt(270, 170, 5, kWhite), std::string("+900\0", 5));
+  EXPECT_TRUE(ShowsPlayer(270, 120, 0, 1));
+  EXPECT_EQ(TextAt(283, 118, 4, kWhite), std::string("x 5\0", 4));
+  lives = 0;
+  ASSERT_NO_FATAL_FAILURE(Draw());
+  EXPECT_EQ(At(276, 126), kClearValue);
+}
+
+}  // namespace
+}  // namespace enginetest
