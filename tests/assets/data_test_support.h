@@ -2,7 +2,6 @@
 // running the data tools as the build does.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -19,33 +18,27 @@ namespace datatest {
 using Bytes = std::vector<std::uint8_t>;
 
 inline std::string DataFile(const std::string& name) { return std::string(CHOMPO_DATA_DIR) + "/" + name; }
-
 inline std::string ToolPath(const std::string& folder, const std::string& tool) {
   return std::string(CHOMPO_BINARY_DIR) + "/tools/" + folder + "/" + tool;
 }
-
-inline std::string SourceFile(const std::string& path) { return std::string(CHOMPO_SOURCE_DIR) + "/" + path; }
 
 inline Bytes ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline std::uint32_t U32(const Bytes& bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes.at(at)) | static_cast<std::uint32_t>(bytes.at(at + 1)) << 8 |
-         static_cast<std::uint32_t>(bytes.at(at + 2)) << 16 |
-         static_cast<std::uint32_t>(bytes.at(at + 3)) << 24;
+// Little-endian unsigned value of `size` bytes.
+inline std::uint32_t Le(const Bytes& bytes, std::size_t at, int size = 4) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = (value << 8) | bytes.at(at + static_cast<std::size_t>(i));
+  return value;
 }
 inline std::int32_t I32(const Bytes& bytes, std::size_t at) {
-  return static_cast<std::int32_t>(U32(bytes, at));
-}
-inline std::uint16_t U16(const Bytes& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes.at(at) | bytes.at(at + 1) << 8);
+  return static_cast<std::int32_t>(Le(bytes, at));
 }
 
 inline void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
+  std::ofstream(path, std::ios::binary) << text;
 }
 
 class TempDir {

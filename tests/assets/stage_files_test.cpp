@@ -1,11 +1,11 @@
-// The built stage files: their byte layout, the rules every stage keeps, how
-// the stages grow harder, and the game's own readers on them.
+// The built stage files: their byte layout, read back through the game's own
+// readers, the rules every stage keeps and how the stages grow harder.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <array>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/game_vars.h"
@@ -17,160 +17,115 @@
 namespace datatest {
 namespace {
 
-constexpr int kRows = 18;
-constexpr int kColumns = 20;
 constexpr std::size_t kMapRecord = 2884;
 constexpr std::size_t kScriptRecord = 65;
 
-struct Start {
-  int column = 0;
-  int row = 0;
-};
-
-struct BuiltStage {
-  std::int32_t number = 0;
-  std::int32_t walls[kRows][kColumns] = {};
-  std::int32_t dots[kRows][kColumns] = {};
-  std::array<Start, 5> starts{};  // the player, then ghosts 0 to 3
-  std::size_t nameBytes = 0;
-
+struct Stage {
+  MazeGrid grid{};
+  std::pair<int, int> starts[5];  // (row, column) of the player, then ghosts 0 to 3
   bool Open(int row, int column) const {
-    return walls[(row + kRows) % kRows][(column + kColumns) % kColumns] == 0;
-  }
-  int Ways(int row, int column) const {
-    return Open(row - 1, column) + Open(row + 1, column) + Open(row, column - 1) + Open(row, column + 1);
+    return grid.walls[(row + kMazeRows) % kMazeRows][(column + kMazeColumns) % kMazeColumns] == 0;
   }
 };
 
-std::vector<BuiltStage> ReadBuiltStages() {
-  const Bytes map = ReadBytes(DataFile("StageData.map"));
-  const Bytes script = ReadBytes(DataFile("StageData.scp"));
-  std::vector<BuiltStage> stages;
-  if (map.size() < 4 || script.size() < 4) return stages;
-  const std::int32_t count = I32(map, 0);
-  for (std::int32_t n = 0; n < count && 4 + (n + 1) * kMapRecord <= map.size(); ++n) {
-    BuiltStage stage;
-    const std::size_t at = 4 + n * kMapRecord;
-    stage.number = I32(map, at);
-    for (int cell = 0; cell < kRows * kColumns; ++cell) {
-      stage.walls[cell / kColumns][cell % kColumns] = I32(map, at + 4 + cell * 4);
-      stage.dots[cell / kColumns][cell % kColumns] = I32(map, at + 1444 + cell * 4);
-    }
-    std::size_t entry = 4 + n * kScriptRecord + 4;
-    for (Start& start : stage.starts) {
-      const std::size_t length = script.at(entry);
-      stage.nameBytes += length;
-      EXPECT_EQ(script.at(entry + 1 + length), 0) << "unused byte, stage " << n + 1;
-      start.column = I32(script, entry + 2 + length);
-      start.row = I32(script, entry + 6 + length);
-      entry += 10 + length;
+// Every stage as the game reads it; ReadStageMap and ReadStageScript open the files by plain name.
+std::vector<Stage> GameReadsStages() {
+  testsupport::HeadlessEnv env;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(CHOMPO_DATA_DIR);
+  std::vector<Stage> stages;
+  for (int number = 1; number <= 10; ++number) {
+    stageNumber = number;
+    StartStage();
+    Stage stage;
+    stage.grid = maze;
+    int dots = 0;
+    for (const auto& row : maze.dots)
+      for (std::int32_t dot : row) dots += dot != 0;
+    EXPECT_EQ(dotCount, dots) << "stage " << number;
+    const Actor* actors[5] = {&player, &ghosts[0], &ghosts[1], &ghosts[2], &ghosts[3]};
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_EQ(actors[i]->x % kCellSize + actors[i]->y % kCellSize, 0) << "stage " << number;
+      stage.starts[i] = {actors[i]->y / kCellSize, actors[i]->x / kCellSize};
     }
     stages.push_back(stage);
   }
+  std::filesystem::current_path(previous);
+  stageNumber = 1;
   return stages;
 }
 
-TEST(StageFiles, TenRecordsOfTheFixedSizesNumberedInOrder) {
+TEST(StageFiles, TenNumberedRecordsOfTheFixedSizes) {
   const Bytes map = ReadBytes(DataFile("StageData.map"));
   const Bytes script = ReadBytes(DataFile("StageData.scp"));
   ASSERT_EQ(map.size(), 4 + 10 * kMapRecord);
   ASSERT_EQ(script.size(), 4 + 10 * kScriptRecord);
   EXPECT_EQ(I32(map, 0), 10);
   EXPECT_EQ(I32(script, 0), 10);
-  const std::vector<BuiltStage> stages = ReadBuiltStages();
-  ASSERT_EQ(stages.size(), 10u);
-  for (int n = 0; n < 10; ++n) {
-    EXPECT_EQ(stages[n].number, n + 1);
-    EXPECT_EQ(I32(script, 4 + n * kScriptRecord), n + 1);
-    EXPECT_EQ(stages[n].nameBytes, 11u) << "stage " << n + 1;
+  for (std::size_t n = 0; n < 10; ++n) {
+    EXPECT_EQ(I32(map, 4 + n * kMapRecord), static_cast<std::int32_t>(n + 1));
+    EXPECT_EQ(I32(script, 4 + n * kScriptRecord), static_cast<std::int32_t>(n + 1));
+    // Five entries: name length, name, an unused zero byte, column and row.
+    std::size_t entry = 8 + n * kScriptRecord, names = 0;
+    for (int i = 0; i < 5; ++i) {
+      const std::size_t length = script.at(entry);
+      names += length;
+      EXPECT_EQ(script.at(entry + 1 + length), 0) << "stage " << n + 1;
+      entry += 10 + length;
+    }
+    EXPECT_EQ(names, 11u) << "stage " << n + 1;
   }
 }
 
-TEST(StageFiles, CellsInRangeAndWallPiecesJoinTheirWallNeighbours) {
-  for (const BuiltStage& stage : ReadBuiltStages()) {
-    auto wall = [&](int row, int column) {
-      return row >= 0 && row < kRows && column >= 0 && column < kColumns && stage.walls[row][column] != 0;
-    };
-    for (int row = 0; row < kRows; ++row) {
-      for (int column = 0; column < kColumns; ++column) {
-        const std::int32_t value = stage.walls[row][column];
-        const std::int32_t dot = stage.dots[row][column];
-        ASSERT_TRUE(value >= 0 && value <= 16 && dot >= 0 && dot <= 2) << "stage " << stage.number;
-        if (value == 0) continue;
-        EXPECT_EQ(dot, 0) << "dot on a wall, stage " << stage.number;
+// Ten different mazes; cells in range, wall pieces joining their wall
+// neighbours, dots and starts only on floor; fewer large dots and fewer turnings with longer
+// runs between them as the stages go on.
+TEST(StageFiles, TheGameReadsStagesThatKeepTheRulesAndGrowHarder) {
+  const std::vector<Stage> stages = GameReadsStages();
+  std::vector<int> largeDots{4}, junctions;
+  std::vector<double> runLength;
+  for (int n = 0; n < static_cast<int>(stages.size()); ++n) {
+    const Stage& stage = stages[n];
+    int dots = 0, large = 0, open = 0, turnings = 0;
+    for (int row = 0; row < kMazeRows; ++row) {
+      for (int column = 0; column < kMazeColumns; ++column) {
+        const std::int32_t value = stage.grid.walls[row][column], dot = stage.grid.dots[row][column];
+        ASSERT_TRUE(value >= 0 && value <= 16 && dot >= 0 && dot <= 2) << "stage " << n + 1;
+        dots += dot != 0;
+        large += dot == 2;
+        if (value == 0) {
+          ++open;
+          const int ways = stage.Open(row - 1, column) + stage.Open(row + 1, column) +
+                           stage.Open(row, column - 1) + stage.Open(row, column + 1);
+          turnings += ways >= 3;
+          continue;
+        }
+        EXPECT_EQ(dot, 0) << "dot on a wall, stage " << n + 1;
+        auto wall = [&](int r, int c) {
+          return r >= 0 && r < kMazeRows && c >= 0 && c < kMazeColumns && stage.grid.walls[r][c] != 0;
+        };
         const int joins = wall(row - 1, column) * 1 + wall(row, column + 1) * 2 + wall(row + 1, column) * 4 +
                           wall(row, column - 1) * 8;
-        EXPECT_EQ(value, 1 + joins) << "stage " << stage.number << " row " << row << " column " << column;
+        EXPECT_EQ(value, 1 + joins) << "stage " << n + 1 << " row " << row << " column " << column;
       }
     }
-  }
-}
-
-// Fewer large dots and fewer turnings with longer runs between them.
-TEST(StageFiles, DotCountsAndDifficultyRise) {
-  const std::vector<BuiltStage> stages = ReadBuiltStages();
-  ASSERT_EQ(stages.size(), 10u);
-  std::vector<int> largeDots{4};
-  std::vector<int> junctions;
-  std::vector<double> runLength;
-  for (const BuiltStage& stage : stages) {
-    int dots = 0, large = 0, open = 0, turnings = 0;
-    for (int row = 0; row < kRows; ++row) {
-      for (int column = 0; column < kColumns; ++column) {
-        dots += stage.dots[row][column] != 0;
-        large += stage.dots[row][column] == 2;
-        if (!stage.Open(row, column)) continue;
-        ++open;
-        turnings += stage.Ways(row, column) >= 3;
-      }
+    for (const auto& [row, column] : stage.starts) EXPECT_TRUE(stage.Open(row, column)) << n + 1;
+    for (int m = 0; m < n; ++m) {
+      EXPECT_NE(std::memcmp(stages[m].grid.walls, stage.grid.walls, sizeof maze.walls), 0) << n + 1;
     }
-    EXPECT_TRUE(dots >= 150 && dots <= 200) << "stage " << stage.number << " has " << dots << " dots";
-    EXPECT_TRUE(large >= 1 && large <= largeDots.back()) << "stage " << stage.number << " has " << large;
+    EXPECT_TRUE(dots >= 150 && dots <= 200) << "stage " << n + 1 << " has " << dots << " dots";
+    EXPECT_TRUE(large >= 1 && large <= largeDots.back()) << "stage " << n + 1 << " has " << large;
     largeDots.push_back(large);
     junctions.push_back(turnings);
     runLength.push_back(static_cast<double>(open - turnings) / turnings);
   }
+  ASSERT_EQ(junctions.size(), 10u);
   EXPECT_LT(largeDots[10], largeDots[1]);
   for (int n = 1; n < 10; ++n) {
     EXPECT_LE(junctions[n], junctions[n - 1]) << "stage " << n + 1;
     EXPECT_GE(runLength[n], runLength[n - 1]) << "stage " << n + 1;
   }
   EXPECT_LT(junctions[9] * 3, junctions[0]);
-}
-
-// ReadStageMap and ReadStageScript open the files by plain name.
-TEST(StageFiles, TheGameReadsEveryStageAsWritten) {
-  testsupport::HeadlessEnv env;
-  struct InDataFolder {
-    std::filesystem::path previous = std::filesystem::current_path();
-    InDataFolder() { std::filesystem::current_path(CHOMPO_DATA_DIR); }
-    ~InDataFolder() {
-      std::filesystem::current_path(previous);
-      stageNumber = 1;
-    }
-  } inDataFolder;
-  const std::vector<BuiltStage> stages = ReadBuiltStages();
-  for (const BuiltStage& stage : stages) {
-    stageNumber = stage.number;
-    StartStage();
-    EXPECT_EQ(stageNumber, stage.number);
-    int dots = 0;
-    for (int row = 0; row < kRows; ++row) {
-      for (int column = 0; column < kColumns; ++column) {
-        ASSERT_EQ(maze.walls[row][column], stage.walls[row][column]) << "stage " << stage.number;
-        ASSERT_EQ(maze.dots[row][column], stage.dots[row][column]) << "stage " << stage.number;
-        dots += stage.dots[row][column] != 0;
-      }
-    }
-    EXPECT_EQ(dotCount, dots);
-    const Actor* actors[5] = {&player, &ghosts[0], &ghosts[1], &ghosts[2], &ghosts[3]};
-    for (int i = 0; i < 5; ++i) {
-      EXPECT_EQ(actors[i]->x, 13 * stage.starts[i].column);
-      EXPECT_EQ(actors[i]->y, 13 * stage.starts[i].row);
-      EXPECT_EQ(actors[i]->homeX, actors[i]->x);
-      EXPECT_EQ(actors[i]->homeY, actors[i]->y);
-    }
-  }
 }
 
 }  // namespace
