@@ -21,31 +21,24 @@ namespace enginetest {
 using Bytes = std::vector<std::uint8_t>;
 inline constexpr std::uint16_t kClearValue = 1;
 
-class TempDir {
- public:
+struct TempDir {
   TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "chompo-engine-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
   }
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  std::string File(const std::string& name) const { return path + "/" + name; }
+  std::string path;
 };
 
 // The game opens its data files by plain names in the working directory.
-class ChangeDir {
- public:
+struct ChangeDir {
   explicit ChangeDir(const std::string& dir) { std::filesystem::current_path(dir); }
-  ~ChangeDir() { std::filesystem::current_path(previous_); }
-
- private:
-  std::filesystem::path previous_ = std::filesystem::current_path();
+  ~ChangeDir() { std::filesystem::current_path(previous); }
+  std::filesystem::path previous = std::filesystem::current_path();
 };
 
 inline void WriteBytes(const std::string& path, const Bytes& bytes) {
@@ -59,15 +52,10 @@ inline Bytes ReadBytes(const std::string& path) {
 inline void PutLe(Bytes& out, std::uint32_t value, int size) {
   for (int i = 0; i < size; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
-
 // ImageMagick and SoX come with the test set-up; without them those cases skip.
-inline bool HaveProgram(const std::string& name) {
-  return std::system(("command -v " + name + " >/dev/null").c_str()) == 0;
-}
 inline bool RunTool(const std::string& command) {
   return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
-
 // A load that leaves its file open shows up here as one descriptor more.
 inline int OpenFileCount() {
   int count = 0;
@@ -111,6 +99,10 @@ inline Bytes Format(int tag, int channels, int rate, int bits, const Bytes& more
 struct Rgb {
   std::uint8_t r, g, b;
 };
+inline std::uint16_t ToPixel(Rgb c, bool use555) {
+  return static_cast<std::uint16_t>(use555 ? (c.r >> 3) << 10 | (c.g >> 3) << 5 | c.b >> 3
+                                           : (c.r >> 3) << 11 | (c.g >> 2) << 5 | c.b >> 3);
+}
 
 // A 24-bit BMP, bottom row first, rows padded to 4 bytes; a longer info
 // header holds bytes that are not pixels.
@@ -123,9 +115,8 @@ inline Bytes MakeBmp(int width, int height, const std::function<Rgb(int, int)>& 
   PutLe(out, 0, 4);
   PutLe(out, offset, 4);
   for (const int field : {infoSize, width, height}) PutLe(out, static_cast<std::uint32_t>(field), 4);
-  PutLe(out, 1, 2);
-  PutLe(out, 24, 2);
-  out.resize(54, 0);  // no compression; the rest unused
+  PutLe(out, 1 | 24 << 16, 4);  // one plane, 24 bits
+  out.resize(54, 0);            // no compression; the rest unused
   out.resize(offset, 0xEE);
   for (int row = height - 1; row >= 0; --row) {
     for (int column = 0; column < width; ++column) {
@@ -137,39 +128,27 @@ inline Bytes MakeBmp(int width, int height, const std::function<Rgb(int, int)>& 
   return out;
 }
 
-inline std::uint16_t To565(Rgb c) {
-  return static_cast<std::uint16_t>((c.r >> 3) << 11 | (c.g >> 2) << 5 | c.b >> 3);
-}
-inline std::uint16_t To555(Rgb c) {
-  return static_cast<std::uint16_t>((c.r >> 3) << 10 | (c.g >> 3) << 5 | c.b >> 3);
-}
-
 // The headless back end with the display set up on it as start-up leaves
 // it; the game's own display when given.
-class DisplayRig {
- public:
+struct DisplayRig {
   explicit DisplayRig(platform::HeadlessOptions options = {}, Display* target = nullptr)
-      : env_(options), display_(target != nullptr ? *target : own_) {
-    initResult_ = display_.InitFullScreen(nullptr, 320, 240, 16);
+      : env(options), display(target != nullptr ? *target : own) {
+    initResult = display.InitFullScreen(nullptr, 320, 240, 16);
   }
-  ~DisplayRig() { display_.Release(); }
-  platform::HeadlessBackend& backend() { return env_.backend(); }
-  Display& display() { return display_; }
-  IDirectDraw* directDraw() { return display_.GetDirectDraw(); }
-  bool initResult() const { return initResult_; }
+  ~DisplayRig() { display.Release(); }
+  platform::HeadlessBackend& backend() { return env.backend(); }
+  IDirectDraw* directDraw() { return display.GetDirectDraw(); }
 
- private:
-  testsupport::HeadlessEnv env_;
-  Display own_;
-  Display& display_;
-  bool initResult_ = false;
+  testsupport::HeadlessEnv env;
+  Display own;
+  Display& display;
+  bool initResult = false;
 };
 
 inline void FillSprite(Sprite& sprite, const std::function<std::uint16_t(int, int)>& value) {
   auto* base = static_cast<std::uint8_t*>(sprite.Lock());
   for (int y = 0; base != nullptr && y < sprite.GetHeight(); ++y) {
-    auto* row =
-        reinterpret_cast<std::uint16_t*>(base + static_cast<std::ptrdiff_t>(y) * sprite.surfaceDesc.lPitch);
+    auto* row = reinterpret_cast<std::uint16_t*>(base + std::ptrdiff_t{y} * sprite.surfaceDesc.lPitch);
     for (int x = 0; x < sprite.GetWidth(); ++x) row[x] = value(x, y);
   }
   sprite.Unlock();

@@ -14,11 +14,10 @@
 namespace enginetest {
 namespace {
 
-// One 565 value per picture, so the frame tells which was drawn where; the
-// player's pictures differ in every pixel, so mirroring shows.
-std::uint16_t WallValue(int number) { return static_cast<std::uint16_t>(0x2000 + number); }
-std::uint16_t GhostValue(int entry) { return static_cast<std::uint16_t>(0x4000 + entry); }
-std::uint16_t EyeValue(int direction) { return static_cast<std::uint16_t>(0x5000 + direction); }
+// One 565 value per picture (base + number, entry or direction), so the frame
+// tells which was drawn where; the player's pictures differ in every pixel, so
+// mirroring shows.
+constexpr std::uint16_t kWall = 0x2000, kGhost = 0x4000, kEye = 0x5000;
 std::uint16_t PlayerValue(int entry, int x, int y) {
   return static_cast<std::uint16_t>(0x6000 + entry * 256 + y * 16 + x);
 }
@@ -36,22 +35,21 @@ void Freeze(Actor& actor, std::int32_t frame, std::int32_t frames) {
 
 class PlayfieldTest : public ::testing::Test {
  protected:
-  PlayfieldTest() : rig_({}, &display) {}
-  void Make(std::span<Sprite> table, int width, int height,
-            std::function<std::uint16_t(int, int, int)> value) {
-    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
-      ASSERT_TRUE(table[i].Create(rig_.directDraw(), width, height));
-      FillSprite(table[i], [&](int x, int y) { return value(i, x, y); });
-    }
-  }
+  std::span<Sprite> tables_[6] = {wallPictures,   ghostPictures, eyePictures,
+                                  playerPictures, dotPictures,   {&canvas, 1}};
   void SetUp() override {
     ASSERT_TRUE(canvas.Create(rig_.directDraw(), 320, 240));
-    Make(wallPictures, 13, 13, [](int i, int, int) { return WallValue(i + 1); });
-    Make(ghostPictures, 13, 13, [](int i, int, int) { return GhostValue(i); });
-    Make(eyePictures, 9, 5, [](int i, int, int) { return EyeValue(i); });
-    Make(playerPictures, 13, 13, PlayerValue);
-    // Dots keyed all round their middle, so the wall under them shows.
-    Make(dotPictures, 13, 13, [](int i, int x, int y) { return x == 6 && y == 6 ? kDotValue[i] : 0xFC10; });
+    const std::function<std::uint16_t(int, int, int)> values[] = {
+        [](int i, int, int) { return kWall + i + 1; }, [](int i, int, int) { return kGhost + i; },
+        [](int i, int, int) { return kEye + i; }, PlayerValue,
+        // Dots keyed all round their middle, so the wall under them shows.
+        [](int i, int x, int y) { return x == 6 && y == 6 ? kDotValue[i] : std::uint16_t{0xFC10}; }};
+    for (int t = 0; t < 5; ++t) {
+      for (int i = 0; i < static_cast<int>(tables_[t].size()); ++i) {
+        ASSERT_TRUE(tables_[t][i].Create(rig_.directDraw(), t == 2 ? 9 : 13, t == 2 ? 5 : 13));
+        FillSprite(tables_[t][i], [&](int x, int y) { return values[t](i, x, y); });
+      }
+    }
     // Row 0 of glyph c is the byte c, so the frame spells its text out.
     Bytes font(4096, 0);
     for (int c = 0; c < 256; ++c) font[static_cast<std::size_t>(16 * c)] = static_cast<std::uint8_t>(c);
@@ -72,9 +70,7 @@ class PlayfieldTest : public ::testing::Test {
     blinkGateLast = timeGetTime();
   }
   void TearDown() override {
-    for (std::span<Sprite> table :
-         {std::span<Sprite>(wallPictures), std::span<Sprite>(ghostPictures), std::span<Sprite>(eyePictures),
-          std::span<Sprite>(playerPictures), std::span<Sprite>(dotPictures), std::span<Sprite>(&canvas, 1)}) {
+    for (std::span<Sprite> table : tables_) {
       for (Sprite& sprite : table) sprite.Release();
     }
   }
@@ -105,34 +101,25 @@ class PlayfieldTest : public ::testing::Test {
     ASSERT_EQ(rig_.backend().presentCount(), before + 1);
   }
 
-  DisplayRig rig_;
+  DisplayRig rig_{{}, &display};
   TempDir dir_;
 };
 
-TEST_F(PlayfieldTest, WallsDotsAndBlinkingLargeDots) {
-  const int walls[] = {1, 16, 17, -1, 5};  // 17 and -1 name no picture
-  for (int column = 0; column < 5; ++column) maze.walls[0][column] = walls[column];
-  maze.dots[0][4] = 1;
+TEST_F(PlayfieldTest, WallNumbersAndBlinkingLargeDots) {
+  const int walls[] = {1, 16, 17, -1};  // 17 and -1 name no picture
+  for (int column = 0; column < 4; ++column) maze.walls[0][column] = walls[column];
   maze.dots[17][19] = 2;
   ASSERT_NO_FATAL_FAILURE(Draw());
-  EXPECT_EQ(At(12, 12), WallValue(1));
-  EXPECT_EQ(At(13, 0), WallValue(16));
-  EXPECT_EQ(At(26, 0), kClearValue);
-  EXPECT_EQ(At(39, 0), kClearValue);
-  EXPECT_EQ(At(58, 6), kDotValue[0]);
+  EXPECT_EQ(At(12, 12), kWall + 1);
+  EXPECT_EQ(At(13, 0), kWall + 16);
+  EXPECT_EQ(At(26, 0) + At(39, 0), 2 * kClearValue);
   EXPECT_EQ(At(253, 227), kDotValue[1]);
   blinkOn = 0;  // the gate has not fired: hidden large dots stay hidden
   ASSERT_NO_FATAL_FAILURE(Draw());
   EXPECT_EQ(At(253, 227), kClearValue);
   blinkGateLast = timeGetTime() - 501;
   ASSERT_NO_FATAL_FAILURE(Draw());
-  EXPECT_EQ(blinkOn, 1);
   EXPECT_EQ(At(253, 227), kDotValue[1]);
-
-  display.Clear(canvas.GetSurface());
-  DrawMaze(false);
-  EXPECT_EQ(canvas.GetSurface()->PixelAt(253, 227), kClearValue);
-  EXPECT_EQ(canvas.GetSurface()->PixelAt(58, 6), kDotValue[0]);
 }
 
 TEST_F(PlayfieldTest, GhostBodiesAndEyesByMode) {
@@ -147,23 +134,22 @@ TEST_F(PlayfieldTest, GhostBodiesAndEyesByMode) {
   ghosts[2].flashPhase = 1;
   ghosts[2].modeStart = timeGetTime() - 6999;
   ASSERT_NO_FATAL_FAILURE(Draw());
-  EXPECT_EQ(At(20, 42), GhostValue(0));  // ghost i, frame f: entry 2i + f
-  EXPECT_EQ(At(60, 42), GhostValue(3));
-  EXPECT_EQ(At(102, 32), GhostValue(8));  // plain blue, no eyes
-  EXPECT_EQ(At(140, 30), kClearValue);    // eyes only
-  for (const int i : {0, 1, 3}) EXPECT_EQ(At(30 + 40 * i, 36), EyeValue(3 - i)) << i;
+  EXPECT_EQ(At(20, 42), kGhost + 0);  // ghost i, frame f: entry 2i + f
+  EXPECT_EQ(At(60, 42), kGhost + 3);
+  EXPECT_EQ(At(102, 32), kGhost + 8);   // plain blue, no eyes
+  EXPECT_EQ(At(140, 30), kClearValue);  // eyes only
+  for (const int i : {0, 1, 3}) EXPECT_EQ(At(30 + 40 * i, 36), kEye + (3 - i)) << i;
 
   ghosts[2].modeStart = timeGetTime() - 7000;  // from now on the flash phase picks the pair
   ASSERT_NO_FATAL_FAILURE(Draw());
-  EXPECT_EQ(At(100, 30), GhostValue(10));
+  EXPECT_EQ(At(100, 30), kGhost + 10);
   ghosts[2].framePeriod = 100;  // a new animation frame flips the phase
   ghosts[2].lastAdvance = timeGetTime() - 101;
   ASSERT_NO_FATAL_FAILURE(Draw());
-  EXPECT_EQ(ghosts[2].flashPhase, 0);
-  EXPECT_EQ(At(100, 30), GhostValue(9));
+  EXPECT_EQ(At(100, 30), kGhost + 9);
 }
 
-TEST_F(PlayfieldTest, PlayerFacesItsDirection) {
+TEST_F(PlayfieldTest, PlayerScoreColumnComboAndSpareLives) {
   player.x = 100;
   player.y = 150;
   const int cases[][4] = {{Left, 2, 2, 0}, {Right, 2, 2, 1}, {Up, 1, 4, 0}, {Down, 1, 4, 2}, {Down, 2, 5, 2}};
@@ -173,9 +159,7 @@ TEST_F(PlayfieldTest, PlayerFacesItsDirection) {
     ASSERT_NO_FATAL_FAILURE(Draw());
     EXPECT_TRUE(ShowsPlayer(100, 150, entry, mirror)) << direction << " " << frame;
   }
-}
 
-TEST_F(PlayfieldTest, ScoreColumnComboAndSpareLives) {
   highScore = 12340;
   score = 560;
   lives = 3;
@@ -196,9 +180,6 @@ TEST_F(PlayfieldTest, ScoreColumnComboAndSpareLives) {
   EXPECT_EQ(TextAt(270, 170, 5, kWhite), std::string("+900\0", 5));
   EXPECT_TRUE(ShowsPlayer(270, 120, 0, 1));
   EXPECT_EQ(TextAt(283, 118, 4, kWhite), std::string("x 5\0", 4));
-  lives = 0;
-  ASSERT_NO_FATAL_FAILURE(Draw());
-  EXPECT_EQ(At(276, 126), kClearValue);
 }
 
 }  // namespace
