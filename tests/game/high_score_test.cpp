@@ -1,11 +1,14 @@
-// The best score's file: four little-endian bytes, replaced whole.
+// The best score's file: four little-endian bytes, replaced whole, and saved
+// once when the game quits or its window closes.
 #include "game/high_score.h"
 
 #include <sys/resource.h>
 
 #include <csignal>
 
+#include "app/shell.h"
 #include "game_fixture.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -21,15 +24,13 @@ TEST_F(GameTest, HighScoreIsFourLittleEndianBytesAndZeroForAnythingLess) {
     ReadHighScore();
     EXPECT_EQ(highScore, expected);
   }
-  std::filesystem::remove("HighScore.sco");
-  std::filesystem::create_directory("HighScore.sco");
-  highScore = 999;
-  ReadHighScore();
-  EXPECT_EQ(highScore, 0) << "unreadable";
-  std::filesystem::remove("HighScore.sco");
-  highScore = 999;
-  ReadHighScore();
-  EXPECT_EQ(highScore, 0) << "missing";
+  for (bool unreadable : {true, false}) {
+    std::filesystem::remove("HighScore.sco");
+    if (unreadable) std::filesystem::create_directory("HighScore.sco");
+    highScore = 999;
+    ReadHighScore();
+    EXPECT_EQ(highScore, 0) << (unreadable ? "unreadable" : "missing");
+  }
 }
 
 TEST_F(GameTest, HighScoreFileIsReplacedWholeOrNotAtAll) {
@@ -56,6 +57,42 @@ TEST_F(GameTest, HighScoreFileIsReplacedWholeOrNotAtAll) {
   EXPECT_EQ(gametest::ReadFile("HighScore.sco"), (Bytes{0x58, 0x1B, 0x00, 0x00}));
   const std::filesystem::directory_iterator files(".");
   EXPECT_EQ(std::distance(begin(files), end(files)), 2) << "no temporary file is left";
+}
+
+bool closeAfterEscape;
+bool quitAsked;
+
+// Whole runs of the program, which press Esc once the score reaches 30, then
+// close the window or press Esc again. The best score changes after that
+// first quit, so a second save would store 4242. (Closing alone saves the
+// best score in the simulation runs.)
+TEST_F(GameTest, AQuitSavesTheBestScoreOnceThoughEscOrTheCloseButtonFollow) {
+  gametest::Stage stage{.starts = {{{1, 1}, {10, 9}, {11, 9}, {12, 9}, {13, 9}}}};  // the ghosts far off
+  for (int column = 1; column <= 4; ++column) stage.maze.dots[1][column] = 1;
+  gametest::WriteStages({stage});
+  playFrameWatcher = [](std::uint32_t, const FrameKeys&) {
+    if (score == 30 && !quitAsked) {
+      quitAsked = true;
+      platform::PostKeyDown(VK_ESCAPE);
+      closeAfterEscape ? platform::PostClose() : platform::PostKeyDown(VK_ESCAPE);
+    }
+  };
+  backend().SetCallWatcher([] { highScore = quitAsked && activeFlag == 0 ? 4242 : highScore; });
+  for (bool close : {true, false}) {
+    closeAfterEscape = close;
+    quitAsked = false;
+    platform::ResetCore();
+    SetGameState(Attract);
+    player.direction = Right;
+    backend().AddEvent({0, platform::ScriptEvent::Kind::Press, VK_SPACE});  // starts a game
+    backend().SetDeadline(backend().elapsed() + 60000, [] { PostQuitMessage(99); });
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0) << "ended by itself";
+    EXPECT_EQ(gametest::ReadFile("HighScore.sco"), (Bytes{30, 0, 0, 0})) << close;
+    EXPECT_EQ(highScore, 4242) << "a second save would have changed the file";
+    std::filesystem::remove("HighScore.sco");
+    canvas.Release();
+    display.Release();
+  }
 }
 
 }  // namespace
