@@ -15,26 +15,23 @@ struct RgbImage {
   std::vector<std::uint8_t> rgb;  // width * height * 3, rows top to bottom
 
   struct Pixel {
-    int r;
-    int g;
-    int b;
+    int r, g, b;
   };
-  Pixel At(int x, int y) const;
   // Pixels in [x0, x1) x [y0, y1) for which the test holds.
   template <typename Test>
   int Count(int x0, int y0, int x1, int y1, Test test) const {
     int count = 0;
     for (int y = y0; y < y1; ++y) {
       for (int x = x0; x < x1; ++x) {
-        count += test(At(x, y)) ? 1 : 0;
+        const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x) * 3;
+        count += test(Pixel{rgb.at(at), rgb.at(at + 1), rgb.at(at + 2)}) ? 1 : 0;
       }
     }
     return count;
   }
 };
 
-// False with a reason in error when the bytes are not such a PNG.
-bool DecodeStoredPng(const std::vector<std::uint8_t>& bytes, RgbImage& image, std::string& error);
-bool ReadStoredPng(const std::string& path, RgbImage& image, std::string& error);
+// Empty when the bytes are such a PNG, else what is wrong with them.
+std::string DecodeStoredPng(const std::vector<std::uint8_t>& bytes, RgbImage& image);
 
 }  // namespace testsupport

@@ -4,17 +4,29 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "support/sim_json.h"
 #include "support/sim_png.h"
-#include "support/sim_stages.h"
 
 namespace testsupport {
 
-inline constexpr std::uint32_t kDefaultClockStart = 0x10000;
+// A stage drawn as 18 rows of 20 cells: '#' wall, ' ' floor, '.' small dot,
+// 'o' large dot, '*' a small dot on a wall (counted, never eaten, so the
+// stage never ends), 'P' the player's start, '0' to '3' the ghosts'.
+using StageRows = std::vector<std::string>;
+
+// One trace line (JSON objects, arrays, integers, null and plain strings,
+// no spaces) flattened: "score", "keys.left", "ghosts.2.state" and so on,
+// each to its text ("null" for null, strings without their quotes).
+struct TraceLine {
+  std::map<std::string, std::string> fields;
+
+  std::int64_t Int(const std::string& path) const;  // 0 when missing or not a number
+  std::string Str(const std::string& path) const;   // "" when missing
+};
 
 struct StateChange {
   std::uint32_t time;  // virtual ms since the run began
@@ -23,24 +35,22 @@ struct StateChange {
 };
 
 struct SimRun {
-  int exitCode = -1;  // 128 + signal when the runner was killed
+  int exitCode = -1;   // 128 + signal when the runner was killed
   std::string errors;  // what it wrote to stderr
-  std::uint32_t clockStart = kDefaultClockStart;
-  std::vector<JsonValue> trace;
-
-  std::vector<const JsonValue*> Lines(const std::string& event) const;
-  std::vector<const JsonValue*> Frames() const { return Lines("frame"); }
-  std::vector<StateChange> States() const;
-  // Virtual ms since the run began for a line's "t" (or any clock reading).
+  std::uint32_t clockStart = 0x10000;
+  std::vector<TraceLine> trace;
+  std::vector<TraceLine> frames;  // the trace's frame lines
+  std::vector<StateChange> states;
+  // Virtual ms since the run began for a clock reading or a line's "t".
   std::uint32_t Elapsed(std::int64_t clockReading) const {
     return static_cast<std::uint32_t>(clockReading) - clockStart;
   }
-  std::uint32_t Elapsed(const JsonValue& line) const { return Elapsed(line["t"].Int()); }
+  std::uint32_t Elapsed(const TraceLine& line) const { return Elapsed(line.Int("t")); }
 };
 
 class SimWorkspace {
  public:
-  explicit SimWorkspace(const std::vector<TestStage>& stages);
+  explicit SimWorkspace(const std::vector<StageRows>& stages);
   ~SimWorkspace();
   SimWorkspace(const SimWorkspace&) = delete;
   SimWorkspace& operator=(const SimWorkspace&) = delete;
@@ -48,31 +58,19 @@ class SimWorkspace {
   const std::string& root() const { return root_; }
   std::string dataDir() const { return root_ + "/data"; }
   std::string framesDir() const { return root_ + "/frames"; }
-  // Whether the built data folder had the game's pictures to copy.
-  bool hasGamePictures() const { return hasGamePictures_; }
 
   void WriteHighScore(std::int32_t value) const;
   std::optional<std::int32_t> ReadHighScore() const;
-  void RemoveHighScore() const;
 
+  // Runs with exactly these arguments; no trace is read.
+  SimRun RunRaw(const std::vector<std::string>& args) const;
   // Runs with --data, --script (this text) and --trace set, plus extra.
-  // The child is killed after timeoutSeconds of real time.
-  SimRun Run(const std::string& script, const std::vector<std::string>& extra, int timeoutSeconds = 120) const;
-
+  SimRun Run(const std::string& script, const std::vector<std::string>& extra) const;
   // A captured picture, by virtual ms; fails the test when unreadable.
   RgbImage Frame(std::uint32_t elapsedMs) const;
 
  private:
   std::string root_;
-  bool hasGamePictures_ = false;
 };
-
-// Path of the chompo-sim program of this build.
-std::string ChompoSimPath();
-
-// Runs chompo-sim with exactly these arguments; stderr goes to errors.
-int RunChompoSimRaw(const std::vector<std::string>& args, std::string& errors, int timeoutSeconds = 120);
-
-std::vector<JsonValue> ReadTraceFile(const std::string& path);
 
 }  // namespace testsupport
