@@ -5,6 +5,7 @@
 // buffer and a Flip.
 //
 //   chompo-play-load [seconds]     (default 20; CHOMPO_WINDOWED=1 for a window)
+#include <SDL.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -172,6 +173,14 @@ int main(int argc, char** argv) {
   }
   const double wall = std::chrono::duration<double>(Clock::now() - startWall).count();
   const double cpu = CpuSeconds() - startCpu;
+  SDL_RendererInfo info{};
+  const bool surface = backend->drawsIntoWindowSurface();
+  if (!surface) SDL_GetRendererInfo(SDL_GetRenderer(backend->window()), &info);
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSizeInPixels(backend->window(), &width, &height);
+  std::printf("drawing %s into %d x %d%s\n", surface ? "straight" : info.name, width, height,
+              backend->fullScreen() ? ", full screen" : "");
   std::printf("wall %.2f s, cpu %.2f s: %.1f%% of one core\n", wall, cpu, 100.0 * cpu / wall);
   std::printf("cpu per frame %.2f ms, of which Flip %.2f ms\n", frames ? 1000 * cpu / frames : 0.0,
               frames ? 1000 * flipCpu / frames : 0.0);

@@ -3,9 +3,11 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "platform/mixer.h"
 #include "platform/sdl/key_map.h"
@@ -21,6 +23,7 @@ namespace {
 constexpr int kAudioRate = 44100;
 constexpr Uint16 kAudioFrames = 1024;  // about 23 ms at 44.1 kHz
 constexpr Uint32 kWaitSliceMs = 100;   // how often a blocked wait looks for signals
+constexpr int kNapsPerMs = 2;
 
 // The game itself stays silent on failures; a player without a display
 // still deserves to know why nothing opened.
@@ -81,10 +84,15 @@ void SdlBackend::Sleep(std::uint32_t milliseconds) {
 void SdlBackend::Idle() {
   if (!running_) return;
   RedrawIfDue();
-  // Whatever waits will be taken at the next pump; otherwise give the
-  // processor away for a millisecond, the clock's own step.
+  // Whatever waits will be taken at the next pump. Otherwise give the
+  // processor away until the clock reads one more, at most a millisecond:
+  // short naps, so the game sees each new reading a fraction of a
+  // millisecond after it comes and its gates fire on time.
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) return;
-  SDL_Delay(1);
+  const Uint32 start = SDL_GetTicks();
+  for (int nap = 0; nap < kNapsPerMs && SDL_GetTicks() == start; ++nap) {
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 / kNapsPerMs));
+  }
 }
 
 // Input.
@@ -433,8 +441,9 @@ void SdlBackend::DrawIntoWindowSurface() {
   const Uint32 black = SDL_MapRGB(surface->format, 0, 0, 0);
   if (!hasFrame_) {
     SDL_FillRect(surface, nullptr, black);
-    if (capture_)
+    if (capture_) {
       Capture(static_cast<const std::uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch);
+    }
     SDL_UpdateWindowSurface(window_);
     redrawAll_ = true;
     return;
@@ -467,8 +476,9 @@ void SdlBackend::DrawIntoWindowSurface() {
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
   std::fill(rowChanged_.begin(), rowChanged_.end(), std::uint8_t{0});
-  if (capture_)
+  if (capture_) {
     Capture(static_cast<const std::uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch);
+  }
   if (redrawAll_) {
     SDL_UpdateWindowSurface(window_);
   } else {
