@@ -48,8 +48,10 @@ inline void WriteStages(const std::vector<Stage>& stages) {
   put(script, stages.size());
   for (std::size_t n = 0; n < stages.size(); ++n) {
     put(map, n + 1);
-    for (int i = 0; i < 720; ++i) {
-      put(map, (i < 360 ? stages[n].maze.walls : stages[n].maze.dots)[i % 360 / 20][i % 20]);
+    for (const auto* layer : {&stages[n].maze.walls, &stages[n].maze.dots}) {
+      for (const auto& row : *layer) {
+        for (const std::int32_t cell : row) put(map, static_cast<std::uint32_t>(cell));
+      }
     }
     put(script, 0);
     for (int i = 0; i < 5; ++i) {
