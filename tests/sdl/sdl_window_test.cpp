@@ -376,6 +376,21 @@ TEST_F(SdlWindowTest, AltEnterSwitchesFullScreenAndNeverReachesTheGame) {
   EXPECT_EQ(TakeMessages(), (Messages{{WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}}));
 }
 
+TEST_F(SdlBackendTest, WithoutADisplayNoWindowOpensUnseen) {
+  ScopedEnv noX("DISPLAY", nullptr);
+  ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpszClassName = "ChompoSdlTest";
+  RegisterClassA(&windowClass);
+  if (CreateWindowExA(0, "ChompoSdlTest", "", 0, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr) !=
+      nullptr) {
+    // Only a console driver (a real screen) may take over.
+    EXPECT_STRNE(SDL_GetCurrentVideoDriver(), "offscreen");
+    EXPECT_STRNE(SDL_GetCurrentVideoDriver(), "dummy");
+  }
+}
+
 // Audio needs no display: the dummy driver plays into nothing at real speed.
 TEST_F(SdlBackendTest, SoundPlaysToItsEndThroughTheDeviceOrFailsWithoutOne) {
   {

@@ -251,6 +251,17 @@ bool SdlBackend::CreateGameWindow(const char* title, int width, int height) {
       ReportVideoFailure("cannot start the video");
       return false;
     }
+    // With no display SDL falls back to drivers that show nothing; the game
+    // would then run unseen. Only a driver asked for by name may do that.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        (requested == nullptr || requested[0] == '\0')) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      SDL_SetError("no display (neither DISPLAY nor WAYLAND_DISPLAY leads to one)");
+      ReportVideoFailure("cannot open the window");
+      return false;
+    }
     videoReady_ = true;
   }
   if (!OpenWindow(title, width, height)) return false;
