@@ -9,14 +9,11 @@
 #include <string>
 
 #include "app/globals.h"
+#include "bench_window.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
 
 namespace {
-
-LRESULT QuietWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 void BM_LoadCatalogue(benchmark::State& state) {
   namespace fs = std::filesystem;
@@ -39,13 +36,7 @@ void BM_LoadCatalogue(benchmark::State& state) {
   platform::HeadlessBackend backend;
   platform::ResetCore();
   platform::SetBackend(&backend);
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &QuietWindowProc;
-  wc.lpszClassName = "ChompoBench";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, "ChompoBench", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
-                                nullptr, nullptr, nullptr);
-  display.InitFullScreen(window, 320, 240, 16);
+  HWND window = bench::OpenBenchWindow();
   soundDevice.Open(window);
 
   for (auto _ : state) {

@@ -11,6 +11,7 @@
 #include "app/catalogue.h"
 #include "app/game_vars.h"
 #include "app/globals.h"
+#include "bench_window.h"
 #include "game/stage.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
@@ -18,10 +19,6 @@
 namespace {
 
 constexpr std::uint16_t kKey = 0xFC10;
-
-LRESULT QuietWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 // A 13 by 13 picture with a keyed rim, as the game's pictures are drawn.
 void MakePicture(Sprite& sprite, std::uint16_t value, int inset) {
@@ -109,13 +106,8 @@ void BM_PlayfieldFrame(benchmark::State& state) {
   platform::HeadlessBackend backend;
   platform::ResetCore();
   platform::SetBackend(&backend);
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = &QuietWindowProc;
-  wc.lpszClassName = "ChompoBench";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, "ChompoBench", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
-                                nullptr, nullptr, nullptr);
-  if (display.InitFullScreen(window, 320, 240, 16) && canvas.Create(display.GetDirectDraw(), 320, 240)) {
+  bench::OpenBenchWindow();
+  if (display.GetDirectDraw() != nullptr && canvas.Create(display.GetDirectDraw(), 320, 240)) {
     LoadPictures();
     SetUpField();
     for (auto _ : state) {
