@@ -102,8 +102,6 @@ void KeyedRowCopy(std::uint16_t* to, const std::uint16_t* from, int width, std::
 }
 
 // Does the copy the plan describes from source rows to destination rows.
-// Source rows are read through a private copy when both are one surface,
-// so overlapping rectangles still copy what was there before.
 void RunCopy(const CopyPlan& plan, const std::uint16_t* sourceBase, int sourcePitch, std::uint16_t* destBase,
              int destPitch) {
   const std::size_t sourceStride = static_cast<std::size_t>(sourcePitch / 2);
@@ -122,6 +120,19 @@ void RunCopy(const CopyPlan& plan, const std::uint16_t* sourceBase, int sourcePi
     } else {
       KeyedRowCopy(to, from, plan.width, plan.key);
     }
+  }
+}
+
+// Runs the plan between two surfaces' pixels. Source rows are read through
+// a private copy when both are one surface, so overlapping rectangles still
+// copy what was there before.
+void CopyPixels(const CopyPlan& plan, const std::vector<std::uint16_t>& source, int sourcePitch,
+                std::vector<std::uint16_t>& dest, int destPitch) {
+  if (&source == &dest) {
+    const std::vector<std::uint16_t> before = source;
+    RunCopy(plan, before.data(), sourcePitch, dest.data(), destPitch);
+  } else {
+    RunCopy(plan, source.data(), sourcePitch, dest.data(), destPitch);
   }
 }
 
@@ -163,12 +174,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
                       source->sourceKey_,
                       (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0,
                       (effects & DDBLTFX_MIRRORUPDOWN) != 0};
-  if (source == this) {
-    const std::vector<std::uint16_t> before = pixels_;
-    RunCopy(plan, before.data(), pitchBytes_, pixels_.data(), pitchBytes_);
-  } else {
-    RunCopy(plan, source->pixels_.data(), source->pitchBytes_, pixels_.data(), pitchBytes_);
-  }
+  CopyPixels(plan, source->pixels_, source->pitchBytes_, pixels_, pitchBytes_);
   return DD_OK;
 }
 
@@ -192,12 +198,7 @@ HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source
                       source->sourceKey_,
                       false,
                       false};
-  if (source == this) {
-    const std::vector<std::uint16_t> before = pixels_;
-    RunCopy(plan, before.data(), pitchBytes_, pixels_.data(), pitchBytes_);
-  } else {
-    RunCopy(plan, source->pixels_.data(), source->pitchBytes_, pixels_.data(), pitchBytes_);
-  }
+  CopyPixels(plan, source->pixels_, source->pitchBytes_, pixels_, pitchBytes_);
   return DD_OK;
 }
 
