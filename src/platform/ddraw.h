@@ -179,6 +179,7 @@ class IDirectDrawSurface {
  private:
   std::uint16_t* RowPtr(int y);
   void FillDesc(DDSURFACEDESC* desc) const;
+  void Describe();
 
   int width_;
   int height_;
@@ -191,6 +192,8 @@ class IDirectDrawSurface {
   std::uint16_t sourceKey_ = 0;
   std::vector<std::uint16_t> pixels_;
   IDirectDrawSurface* backBuffer_ = nullptr;
+  // What FillDesc hands out, kept ready: text locks once per pixel.
+  DDSURFACEDESC described_{};
 };
 
 class IDirectDraw {

@@ -88,13 +88,27 @@ TEST(SurfaceTest, BltFastCopiesKeyedPixelsAndRefusesPicturesThatDoNotFit) {
   EXPECT_EQ(canvas->PixelAt(310, 229), 0) << "the key-coloured pixel is skipped";
   EXPECT_EQ(PixelsOtherThan(canvas, 0), 13 * 13 - 1);
 
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof(desc);
+  ASSERT_EQ(picture->GetSurfaceDesc(&desc), DD_OK);
+  EXPECT_EQ(desc.ddckCKSrcBlt.dwColorSpaceLowValue, Numbered(3, 2)) << "the descriptor follows the key";
+
   // Rows are compared several pixels at a time: keys in the bulk of a row
-  // and in its last few pixels are skipped all the same.
-  IDirectDrawSurface* striped =
-      s.Make(21, 2, [](int x, int) { return static_cast<std::uint16_t>(x % 4 == 1 ? 0xFC10 : 100 + x); });
-  SetKey(striped, 0xFC10);
-  ASSERT_EQ(canvas->BltFast(100, 100, striped, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
-  for (int x = 0; x < 21; ++x) EXPECT_EQ(canvas->PixelAt(100 + x, 101), x % 4 == 1 ? 0 : 100 + x) << x;
+  // and in its last few pixels are skipped all the same, whether or not the
+  // width is a whole number of groups.
+  DDBLTFX fill{};
+  fill.dwSize = sizeof(fill);
+  for (int width : {8, 16, 21}) {
+    IDirectDrawSurface* striped = s.Make(static_cast<DWORD>(width), 2, [](int x, int) {
+      return static_cast<std::uint16_t>(x % 4 == 1 || x % 8 == 7 ? 0xFC10 : 100 + x);
+    });
+    SetKey(striped, 0xFC10);
+    ASSERT_EQ(canvas->BltFast(100, 100, striped, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+    for (int x = 0; x < width; ++x) {
+      EXPECT_EQ(canvas->PixelAt(100 + x, 101), x % 4 == 1 || x % 8 == 7 ? 0 : 100 + x) << width << ":" << x;
+    }
+    ASSERT_EQ(canvas->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fill), DD_OK);
+  }
 }
 
 TEST(SurfaceTest, BltCopiesAndFillsRectanglesAndRefusesEverythingElse) {
@@ -210,6 +224,10 @@ TEST(SurfaceTest, PaddedRowsAreHonouredByLockFillCopyAndFlip) {
   ASSERT_EQ(picture->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
   EXPECT_EQ(desc.lPitch, 7 * 2 + 6);
   picture->Unlock(nullptr);
+  ASSERT_EQ(back->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(desc.ddsCaps.dwCaps & DDSCAPS_BACKBUFFER, DWORD{DDSCAPS_BACKBUFFER});
+  EXPECT_EQ(desc.dwSize, sizeof(desc)) << "the caller's size stays";
+  back->Unlock(nullptr);
 
   DDBLTFX fx{};
   fx.dwSize = sizeof(fx);

@@ -23,8 +23,8 @@ Span SpanOf(const RECT* rect, int width, int height) {
 
 // Not empty, not inverted, and wholly on a width x height surface.
 bool LiesWithin(const Span& span, int width, int height) {
-  return span.left >= 0 && span.top >= 0 && span.left < span.right && span.top < span.bottom &&
-         span.right <= width && span.bottom <= height;
+  return span.left >= 0 && span.top >= 0 && span.left < span.right && span.top < span.bottom && span.right <= width &&
+         span.bottom <= height;
 }
 
 struct CopyPlan {
@@ -46,11 +46,13 @@ IDirectDrawSurface::IDirectDrawSurface(int width, int height, int pitchBytes, bo
     if (primary_) {
       backBuffer_ = new IDirectDrawSurface(width, height, pitchBytes, is565, false);
       backBuffer_->attached_ = true;
+      backBuffer_->Describe();
       if (!backBuffer_->HasPixels()) pixels_.clear();
     }
   } catch (const std::bad_alloc&) {
     pixels_.clear();
   }
+  Describe();
 }
 
 IDirectDrawSurface::~IDirectDrawSurface() { delete backBuffer_; }
@@ -70,56 +72,110 @@ std::uint16_t IDirectDrawSurface::PixelAt(int x, int y) const {
 
 namespace {
 
-// Copies width pixels, leaving the destination where the source holds the
-// key. Every frame's canvas goes through here, so eight pixels are compared
-// at a time (the compilers' portable vector types).
+// Keyed copies leave the destination where the source holds the key. Every
+// frame's canvas goes through here, so pixels are compared a group at a time
+// (the compilers' portable vector types): sixteen where rows are long,
+// eight for the 13-pixel pictures of the maze.
 using Lanes = std::uint16_t __attribute__((vector_size(16)));
+using WideLanes = std::uint16_t __attribute__((vector_size(32)));
 
-void KeyedLanesCopy(std::uint16_t* to, const std::uint16_t* from, const Lanes& keys) {
-  Lanes source;
-  Lanes dest;
-  std::memcpy(&source, from, sizeof source);
-  std::memcpy(&dest, to, sizeof dest);
-  const Lanes keep = reinterpret_cast<Lanes>(source == keys);
-  const Lanes merged = (source & ~keep) | (dest & keep);
-  std::memcpy(to, &merged, sizeof merged);
+// Groups go by reference only: passed by value, 32-byte ones would depend
+// on the processor's calling convention.
+template <typename Group>
+[[gnu::always_inline]] inline void LoadGroup(Group& group, const std::uint16_t* from) {
+  std::memcpy(&group, from, sizeof group);
 }
 
-void KeyedRowCopy(std::uint16_t* to, const std::uint16_t* from, int width, std::uint16_t key) {
-  if (width < 8) {
-    for (int column = 0; column < width; ++column) {
-      if (from[column] != key) to[column] = from[column];
-    }
-    return;
+// dest takes the source's pixels wherever they are not the key.
+template <typename Group>
+[[gnu::always_inline]] inline void MergeKeyed(Group& dest, const Group& source, std::uint16_t key) {
+  const Group keep = reinterpret_cast<Group>(source == key);
+  dest = (source & ~keep) | (dest & keep);
+}
+
+// The last pixels go as one more group that overlaps the one before:
+// copying a source pixel twice gives the same result, so no row takes a
+// pixel-by-pixel path. That group is read before anything is written,
+// because reading back half of a store just made stalls the processor for
+// many cycles.
+template <typename Group>
+[[gnu::always_inline]] inline void KeyedGroupsCopy(std::uint16_t* to, const std::uint16_t* from, int width,
+                                                   std::uint16_t key) {
+  constexpr int kGroup = sizeof(Group) / 2;
+  const int tail = width - kGroup;
+  Group source;
+  Group last;
+  LoadGroup(source, from + tail);
+  LoadGroup(last, to + tail);
+  MergeKeyed(last, source, key);
+  for (int column = 0; column + kGroup <= width; column += kGroup) {
+    Group merged;
+    LoadGroup(source, from + column);
+    LoadGroup(merged, to + column);
+    MergeKeyed(merged, source, key);
+    std::memcpy(to + column, &merged, sizeof merged);
   }
-  const Lanes keys = Lanes{} + key;
-  int column = 0;
-  for (; column + 8 <= width; column += 8) KeyedLanesCopy(to + column, from + column, keys);
-  // The last pixels go as one more group of eight that overlaps the one
-  // before: copying a source pixel twice gives the same result, and the
-  // 13-pixel pictures of the maze then take no pixel-by-pixel path at all.
-  if (column < width) KeyedLanesCopy(to + width - 8, from + width - 8, keys);
+  std::memcpy(to + tail, &last, sizeof last);
+}
+
+// Where the processor has wider registers the loader picks a copy of this
+// built for them, once per program.
+#if defined(__x86_64__) && defined(__linux__)
+#define CHOMPO_WIDE_VERSIONS __attribute__((target_clones("avx2", "default")))
+#else
+#define CHOMPO_WIDE_VERSIONS
+#endif
+
+CHOMPO_WIDE_VERSIONS
+void KeyedRowsCopy(std::uint16_t* to, std::ptrdiff_t toStride, const std::uint16_t* from, std::ptrdiff_t fromStride,
+                   int width, int height, std::uint16_t key) {
+  for (int row = 0; row < height; ++row) {
+    std::uint16_t* rowTo = to + row * toStride;
+    const std::uint16_t* rowFrom = from + row * fromStride;
+    if (width >= 16) {
+      KeyedGroupsCopy<WideLanes>(rowTo, rowFrom, width, key);
+    } else if (width >= 8) {
+      KeyedGroupsCopy<Lanes>(rowTo, rowFrom, width, key);
+    } else {
+      for (int column = 0; column < width; ++column) {
+        if (rowFrom[column] != key) rowTo[column] = rowFrom[column];
+      }
+    }
+  }
+}
+
+void MirroredRowCopy(std::uint16_t* to, const std::uint16_t* from, int width, bool keyed, std::uint16_t key) {
+  for (int column = 0; column < width; ++column) {
+    const std::uint16_t value = from[width - 1 - column];
+    if (!keyed || value != key) to[column] = value;
+  }
 }
 
 // Does the copy the plan describes from source rows to destination rows.
+// The kind of row copy is chosen once, outside the row loop: most copies
+// are a maze cell's 13 rows, where per-row choices cost as much as the
+// pixels.
 void RunCopy(const CopyPlan& plan, const std::uint16_t* sourceBase, int sourcePitch, std::uint16_t* destBase,
              int destPitch) {
-  const std::size_t sourceStride = static_cast<std::size_t>(sourcePitch / 2);
-  const std::size_t destStride = static_cast<std::size_t>(destPitch / 2);
-  for (int row = 0; row < plan.height; ++row) {
-    const int sourceRow = plan.mirrorUpDown ? plan.sourceY + plan.height - 1 - row : plan.sourceY + row;
-    const std::uint16_t* from = sourceBase + sourceRow * sourceStride + plan.sourceX;
-    std::uint16_t* to = destBase + (plan.destY + row) * destStride + plan.destX;
-    if (plan.mirrorLeftRight) {
-      for (int column = 0; column < plan.width; ++column) {
-        const std::uint16_t value = from[plan.width - 1 - column];
-        if (!plan.keyed || value != plan.key) to[column] = value;
-      }
-    } else if (!plan.keyed) {
-      std::memcpy(to, from, static_cast<std::size_t>(plan.width) * 2);
-    } else {
-      KeyedRowCopy(to, from, plan.width, plan.key);
-    }
+  const std::ptrdiff_t destStride = destPitch / 2;
+  std::ptrdiff_t sourceStride = sourcePitch / 2;
+  const std::uint16_t* firstFrom = sourceBase + plan.sourceY * sourceStride + plan.sourceX;
+  if (plan.mirrorUpDown) {
+    firstFrom += (plan.height - 1) * sourceStride;
+    sourceStride = -sourceStride;
+  }
+  std::uint16_t* firstTo = destBase + plan.destY * destStride + plan.destX;
+  const auto from = [&](int row) { return firstFrom + row * sourceStride; };
+  const auto to = [&](int row) { return firstTo + row * destStride; };
+  const int width = plan.width;
+  const std::uint16_t key = plan.key;
+  if (plan.mirrorLeftRight) {
+    for (int row = 0; row < plan.height; ++row) MirroredRowCopy(to(row), from(row), width, plan.keyed, key);
+  } else if (!plan.keyed) {
+    const auto rowBytes = static_cast<std::size_t>(width) * 2;
+    for (int row = 0; row < plan.height; ++row) std::memcpy(to(row), from(row), rowBytes);
+  } else {
+    KeyedRowsCopy(firstTo, destStride, firstFrom, sourceStride, width, plan.height, key);
   }
 }
 
@@ -160,8 +216,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   if ((flags & DDBLT_DDFX) != 0 && fx == nullptr) return DDERR_INVALIDPARAMS;
   const Span from = SpanOf(sourceRect, source->width_, source->height_);
   if (!LiesWithin(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
-  if (from.Width() != dest.Width() || from.Height() != dest.Height())
-    return DDERR_UNSUPPORTED;  // no stretching
+  if (from.Width() != dest.Width() || from.Height() != dest.Height()) return DDERR_UNSUPPORTED;  // no stretching
 
   const DWORD effects = (flags & DDBLT_DDFX) != 0 ? fx->dwDDFX : 0;
   const CopyPlan plan{static_cast<int>(dest.left),
@@ -178,8 +233,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect,
-                                    DWORD trans) {
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect, DWORD trans) {
   platform::CurrentBackend().NoteCall();
   if (source == nullptr) return DDERR_INVALIDPARAMS;
   const Span from = SpanOf(sourceRect, source->width_, source->height_);
@@ -223,7 +277,8 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* /*target*/, DWORD /*flags*/
   return DD_OK;
 }
 
-void IDirectDrawSurface::FillDesc(DDSURFACEDESC* desc) const {
+void IDirectDrawSurface::Describe() {
+  DDSURFACEDESC* desc = &described_;
   desc->dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT;
   desc->dwHeight = static_cast<DWORD>(height_);
   desc->dwWidth = static_cast<DWORD>(width_);
@@ -248,14 +303,25 @@ void IDirectDrawSurface::FillDesc(DDSURFACEDESC* desc) const {
   }
 }
 
+// Every field but dwSize, which stays the caller's.
+void IDirectDrawSurface::FillDesc(DDSURFACEDESC* desc) const {
+  const DWORD size = desc->dwSize;
+  *desc = described_;
+  desc->dwSize = size;
+}
+
 HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD /*flags*/, void* /*event*/) {
   platform::CurrentBackend().NoteCall();
   if (desc == nullptr) return DDERR_INVALIDPARAMS;
-  const Span area = SpanOf(rect, width_, height_);
-  if (!LiesWithin(area, width_, height_)) return DDERR_INVALIDRECT;
+  std::uint16_t* first = pixels_.data();
+  if (rect != nullptr) {
+    const Span area = SpanOf(rect, width_, height_);
+    if (!LiesWithin(area, width_, height_)) return DDERR_INVALIDRECT;
+    first = RowPtr(static_cast<int>(area.top)) + area.left;
+  }
   FillDesc(desc);
-  desc->dwFlags |= DDSD_LPSURFACE;
-  desc->lpSurface = RowPtr(static_cast<int>(area.top)) + area.left;
+  desc->dwFlags = described_.dwFlags | DDSD_LPSURFACE;
+  desc->lpSurface = first;
   return DD_OK;
 }
 
@@ -274,6 +340,7 @@ HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
   // One colour, not a range: the low value is the key.
   hasSourceKey_ = true;
   sourceKey_ = static_cast<std::uint16_t>(key->dwColorSpaceLowValue);
+  Describe();
   return DD_OK;
 }
 

@@ -97,15 +97,18 @@ void HeadlessBackend::Present(const FrameView& frame) {
   frameWidth_ = frame.width;
   frameHeight_ = frame.height;
   frameIs565_ = frame.is565;
+  ++presentCount_;
+  if (options_.keepLastFrame) KeepFrame(frame);
+  if (presentWatcher_) presentWatcher_(frame, clock_);
+}
+
+void HeadlessBackend::KeepFrame(const FrameView& frame) {
   lastFrame_.resize(static_cast<std::size_t>(frame.width) * frame.height);
   const auto* bytes = reinterpret_cast<const unsigned char*>(frame.pixels);
   for (int y = 0; y < frame.height; ++y) {
     std::memcpy(&lastFrame_[static_cast<std::size_t>(y) * frame.width],
-                bytes + static_cast<std::size_t>(y) * frame.pitchBytes,
-                static_cast<std::size_t>(frame.width) * 2);
+                bytes + static_cast<std::size_t>(y) * frame.pitchBytes, static_cast<std::size_t>(frame.width) * 2);
   }
-  ++presentCount_;
-  if (presentWatcher_) presentWatcher_(frame, clock_);
 }
 
 bool HeadlessBackend::OpenAudio(Mixer& mixer) {

@@ -49,7 +49,8 @@ struct HeadlessOptions {
   bool mixAudio = false;    // mix the playing buffers into audio() as time passes
   int audioRate = 44100;
   bool displayModeFails = false;
-  bool windowFails = false;  // CreateWindowExA returns no window
+  bool windowFails = false;   // CreateWindowExA returns no window
+  bool keepLastFrame = true;  // false: Present copies nothing, lastFrame() stays empty
 };
 
 class HeadlessBackend : public Backend {
@@ -124,6 +125,7 @@ class HeadlessBackend : public Backend {
   void Advance(std::uint32_t ms);
 
  private:
+  void KeepFrame(const FrameView& frame);
   void MoveClock(std::uint32_t ms);
   void ApplyDueEvents();
   bool DeadlinePending() const { return hasDeadline_ && !deadlineFired_; }
@@ -131,7 +133,7 @@ class HeadlessBackend : public Backend {
   HeadlessOptions options_;
   std::uint32_t clock_;
   std::uint32_t idleReads_ = 0;
-  bool moving_ = false;  // inside Advance: clock reads made there are not idle reads
+  bool moving_ = false;              // inside Advance: clock reads made there are not idle reads
   std::vector<ScriptEvent> events_;  // not yet applied, sorted by time
   std::size_t nextEvent_ = 0;
   std::uint32_t deadline_ = 0;
