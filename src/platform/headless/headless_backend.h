@@ -80,7 +80,8 @@ class HeadlessBackend : public Backend {
   // The last presented picture, width x height pixels without row padding
   // (empty before the first Present).
   const std::vector<std::uint16_t>& lastFrame() const { return lastFrame_; }
-  std::uint16_t FramePixel(int x, int y) const { return lastFrame_[y * frameWidth_ + x]; }
+  // Throws std::out_of_range when no such pixel was kept.
+  std::uint16_t FramePixel(int x, int y) const { return lastFrame_.at(static_cast<std::size_t>(y * frameWidth_ + x)); }
   int frameWidth() const { return frameWidth_; }
   int frameHeight() const { return frameHeight_; }
   bool frameIs565() const { return frameIs565_; }
