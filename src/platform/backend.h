@@ -31,6 +31,9 @@ class Backend {
 
   // The clock behind timeGetTime and Sleep.
   virtual std::uint32_t ReadClock() = 0;
+  // The same clock for the core's own bookkeeping: unlike ReadClock it never
+  // counts as the game polling.
+  virtual std::uint32_t Now() { return ReadClock(); }
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 
   // Moves pending input into the core (the Post* calls below). Called by
@@ -64,6 +67,10 @@ class Backend {
   virtual void LockAudio() {}
   virtual void UnlockAudio() {}
   virtual void RecordSoundCall(const SoundCall& /*call*/) {}
+
+  // Ends the program with exitCode after a close that the game answered
+  // from inside a screen that would otherwise have kept it waiting.
+  [[noreturn]] virtual void EndProcess(int exitCode);
 };
 
 // The back end every platform call goes to. Set it before the first call;
@@ -80,6 +87,12 @@ void PostKeyUp(int virtualKey);
 void PostActivate(bool active);
 // The window's close button (and SIGINT, SIGTERM): queues WM_CLOSE, which
 // the window procedure's default handling turns into the destroy path.
+// When the game has not read its queue for kUnreadQueueMs (a screen that
+// waits for keys or time only, such as the title's half minute), the close
+// is handed to the window procedure at once instead; once that has
+// destroyed the window and posted WM_QUIT, the back end's EndProcess ends
+// the program with the quit's exit code.
+inline constexpr std::uint32_t kUnreadQueueMs = 500;
 void PostClose();
 
 // Forgets the window, the queue and the key table (tests and tools that run

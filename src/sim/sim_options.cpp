@@ -27,7 +27,8 @@ bool ParseTimeList(const std::string& text, std::vector<std::uint32_t>& out) {
   std::size_t begin = 0;
   while (true) {
     const std::size_t comma = text.find(',', begin);
-    const std::string item = text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
+    const std::string item =
+        text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
     std::uint32_t value = 0;
     if (!ParseUnsigned32(item, value)) {
       return false;
@@ -80,7 +81,7 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
     const std::size_t equals = name.find('=');
     if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
       value = name.substr(equals + 1);
-      name = name.substr(0, equals);
+      name.resize(equals);
       hasValue = true;
     }
 
@@ -88,9 +89,9 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
       options.help = true;
       continue;
     }
-    const bool known = name == "--data" || name == "--script" || name == "--until" || name == "--clock-start" ||
-                       name == "--trace" || name == "--frames" || name == "--frame-at" ||
-                       name == "--frame-every";
+    const bool known = name == "--data" || name == "--script" || name == "--until" ||
+                       name == "--clock-start" || name == "--trace" || name == "--frames" ||
+                       name == "--frame-at" || name == "--frame-every";
     if (!known) {
       result.error = name.rfind("-", 0) == 0 ? "unknown option " + name : "unexpected argument " + name;
       return result;
@@ -163,7 +164,8 @@ std::string UsageText() {
   return "Usage: chompo-sim [options]\n"
          "Runs the whole game on a virtual clock with scripted input, without a window.\n"
          "\n"
-         "  --data DIR            working folder with the data files (default: " CHOMPO_DEFAULT_DATA_DIR ")\n"
+         "  --data DIR            working folder with the data files (default: " CHOMPO_DEFAULT_DATA_DIR
+         ")\n"
          "                        HighScore.sco there is read and written as the game does\n"
          "  --script FILE         input events, one a line: TIME ACTION [KEY]; '#' starts a comment\n"
          "                        TIME: virtual ms since the run began\n"

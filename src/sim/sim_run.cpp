@@ -57,13 +57,14 @@ void WriteCapture(ActiveRun& run, std::uint32_t time) {
   const platform::HeadlessBackend& backend = *run.backend;
   const fs::path path = run.framesDir / FrameFileName(time);
   if (backend.lastFrame().empty()) {
-    std::fprintf(stderr, "chompo-sim: nothing presented yet at %u ms, %s not written\n", static_cast<unsigned>(time),
-                 path.filename().c_str());
+    std::fprintf(stderr, "chompo-sim: nothing presented yet at %u ms, %s not written\n",
+                 static_cast<unsigned>(time), path.filename().c_str());
     return;
   }
-  const std::vector<std::uint8_t> png = EncodePng(
-      backend.frameWidth(), backend.frameHeight(),
-      PixelsToRgb(backend.lastFrame().data(), backend.frameWidth(), backend.frameHeight(), backend.frameIs565()));
+  const std::vector<std::uint8_t> png =
+      EncodePng(backend.frameWidth(), backend.frameHeight(),
+                PixelsToRgb(backend.lastFrame().data(), backend.frameWidth(), backend.frameHeight(),
+                            backend.frameIs565()));
   if (!WriteFile(path.string(), png)) {
     std::fprintf(stderr, "chompo-sim: cannot write %s\n", path.c_str());
   }
@@ -94,6 +95,18 @@ void OnDeadline() {
   // The game is somewhere inside a step; ending here, without unwinding or
   // destroying its objects, is what a deadline means.
   std::_Exit(kUntilExitCode);
+}
+
+// The platform ends the program itself when a close had to be answered
+// from inside a screen; the trace still gets its last line.
+void OnEndProcess(int code) {
+  ActiveRun* run = activeRun;
+  if (run == nullptr) {
+    return;
+  }
+  CaptureDue(*run, run->backend->elapsed());
+  run->trace.Write(ExitLine(run->backend->now(), code));
+  run->trace.Close();
 }
 
 bool ResolvePath(const std::string& given, fs::path& resolved, const char* what) {
@@ -172,6 +185,7 @@ int RunSimulation(const SimOptions& options) {
   if (options.hasUntil) {
     backend->SetDeadline(options.untilMs, OnDeadline);
   }
+  backend->SetEndWatcher(OnEndProcess);
   if (run->schedule) {
     backend->SetCallWatcher([] {
       if (activeRun != nullptr) {
@@ -188,6 +202,7 @@ int RunSimulation(const SimOptions& options) {
   gameStateWatcher = nullptr;
   playFrameWatcher = nullptr;
   backend->SetCallWatcher({});
+  backend->SetEndWatcher({});
   activeRun = nullptr;
   return code;
 }

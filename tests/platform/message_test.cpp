@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,8 +69,12 @@ TEST(MessageTest, ShowWindowActivatesAndTheMessageReachesTheWindowProcedure) {
 TEST(MessageTest, InputWaitsInOrderWhileNobodyPumpsAndKeyStateSeesTheLiveKeyboard) {
   HeadlessEnv env;
   HWND window = MakeWindow();
-  env->AddEvents({{30, Kind::Press, VK_SPACE}, {10, Kind::Press, VK_LEFT}, {20, Kind::Release, VK_LEFT},
-                  {25, Kind::Press, VK_ESCAPE}, {25, Kind::Release, VK_ESCAPE}, {40, Kind::Deactivate, 0},
+  env->AddEvents({{30, Kind::Press, VK_SPACE},
+                  {10, Kind::Press, VK_LEFT},
+                  {20, Kind::Release, VK_LEFT},
+                  {25, Kind::Press, VK_ESCAPE},
+                  {25, Kind::Release, VK_ESCAPE},
+                  {40, Kind::Deactivate, 0},
                   {50, Kind::Activate, 0}});
   Sleep(10);
   EXPECT_NE(GetAsyncKeyState(VK_LEFT) & 0x8000, 0);
@@ -83,17 +89,25 @@ TEST(MessageTest, InputWaitsInOrderWhileNobodyPumpsAndKeyStateSeesTheLiveKeyboar
   Sleep(55);
   EXPECT_EQ(GetAsyncKeyState(VK_SPACE), 0) << "coming back does not press anything";
   PostQuitMessage(3);
-  EXPECT_EQ(Drain(window), (Messages{{WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}, {WM_KEYDOWN, VK_ESCAPE},
-                                     {WM_KEYUP, VK_ESCAPE}, {WM_KEYDOWN, VK_SPACE},
-                                     {WM_ACTIVATE, WA_INACTIVE}, {WM_ACTIVATE, WA_ACTIVE}, {WM_QUIT, 3}}))
+  EXPECT_EQ(Drain(window), (Messages{{WM_KEYDOWN, VK_LEFT},
+                                     {WM_KEYUP, VK_LEFT},
+                                     {WM_KEYDOWN, VK_ESCAPE},
+                                     {WM_KEYUP, VK_ESCAPE},
+                                     {WM_KEYDOWN, VK_SPACE},
+                                     {WM_ACTIVATE, WA_INACTIVE},
+                                     {WM_ACTIVATE, WA_ACTIVE},
+                                     {WM_QUIT, 3}}))
       << "every message kept, in order, while nobody pumped";
 }
 
 TEST(MessageTest, CloseRunsTheDestroyPathThroughTheDefaultHandling) {
   HeadlessEnv env;
   ASSERT_NE(MakeWindow(), nullptr);
-  env->AddEvent({7, Kind::Close, 0});
-  env->SetDeadline(1000, [] { PostQuitMessage(99); });  // fail rather than wait forever
+  // Long enough after the last read that only the wait inside GetMessageA
+  // keeps the close in the queue.
+  constexpr std::uint32_t kCloseAt = platform::kUnreadQueueMs + 7;
+  env->AddEvent({kCloseAt, Kind::Close, 0});
+  env->SetDeadline(kCloseAt + 1000, [] { PostQuitMessage(99); });  // fail rather than wait forever
   MSG msg;
   int dispatched = 0;
   for (; GetMessageA(&msg, nullptr, 0, 0); ++dispatched) {
@@ -104,7 +118,35 @@ TEST(MessageTest, CloseRunsTheDestroyPathThroughTheDefaultHandling) {
   EXPECT_EQ(msg.wParam, 5u);
   EXPECT_EQ(seen, (Messages{{WM_CLOSE, 0}, {WM_DESTROY, 0}}));
   EXPECT_FALSE(env->windowExists());
-  EXPECT_EQ(env->elapsed(), 7u) << "GetMessageA waited for the scripted close";
+  EXPECT_EQ(env->elapsed(), kCloseAt) << "GetMessageA waited for the scripted close";
+}
+
+// A screen that only sleeps and polls keys never reads the queue. A close
+// made then reaches the window procedure at once and ends the program with
+// the quit's code; a close soon after a read waits in the queue as usual.
+TEST(MessageTest, ACloseThatNobodyWouldReadForLongIsAnsweredAtOnce) {
+  {
+    HeadlessEnv env;
+    HWND window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    env->AddEvent({1000 + platform::kUnreadQueueMs - 1, Kind::Close, 0});
+    Sleep(1000);
+    EXPECT_TRUE(Drain(window).empty());
+    Sleep(platform::kUnreadQueueMs + 100);
+    EXPECT_EQ(Drain(window), (Messages{{WM_CLOSE, 0}}));
+    EXPECT_TRUE(seen.empty()) << "a queued close is the game's to dispatch";
+  }
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        HeadlessEnv env;
+        MakeWindow();
+        env->SetEndWatcher([](int) { std::fprintf(stderr, "handed %zu messages", seen.size()); });
+        env->AddEvent({platform::kUnreadQueueMs, Kind::Close, 0});
+        Sleep(platform::kUnreadQueueMs + 1000);
+        std::_Exit(1);
+      },
+      testing::ExitedWithCode(5), "handed 2 messages");
 }
 
 TEST(MessageTest, FormattingIsBoundedTo1024Characters) {

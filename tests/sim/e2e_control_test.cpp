@@ -30,6 +30,28 @@ TEST(SimEndToEnd, QuittingDuringPlayEndsWithCodeZeroAndKeepsTheBestScore) {
   }
 }
 
+// The stage start screen shows for five seconds and the title waits half a
+// minute; neither reads the window's messages, yet a close ends the run
+// within a frame and keeps the best score.
+TEST(SimEndToEnd, ClosingDuringAScreenThatWaitsEndsTheRunAtOnce) {
+  SimWorkspace workspace({LongWalkStage()});
+  const std::tuple<std::string, std::uint32_t, int> cases[] = {
+      {std::string(kStartGame) + "2000 close\n", 2000, StageStart}, {"30000 close\n", 30000, Title}};
+  for (const auto& [script, closeAt, screen] : cases) {
+    SCOPED_TRACE(script);
+    workspace.WriteHighScore(777);
+    const SimRun run = workspace.Run(script, {"--until", "100000"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    ASSERT_FALSE(run.trace.empty());
+    EXPECT_EQ(run.trace.back().Str("event") + run.trace.back().Str("code"), "exit0");
+    EXPECT_TRUE(run.Elapsed(run.trace.back()) >= closeAt && run.Elapsed(run.trace.back()) < closeAt + 20)
+        << run.Elapsed(run.trace.back());
+    ASSERT_FALSE(run.states.empty());
+    EXPECT_EQ(run.states.back().to, screen) << "the run left the screen before it ended";
+    EXPECT_EQ(workspace.ReadHighScore(), 777);
+  }
+}
+
 TEST(SimEndToEnd, AnInactiveWindowRunsNoStepUntilItIsActivatedAgain) {
   SimWorkspace workspace({LongWalkStage()});
   const SimRun run =

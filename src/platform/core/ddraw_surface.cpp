@@ -23,8 +23,8 @@ Span SpanOf(const RECT* rect, int width, int height) {
 
 // Not empty, not inverted, and wholly on a width x height surface.
 bool LiesWithin(const Span& span, int width, int height) {
-  return span.left >= 0 && span.top >= 0 && span.left < span.right && span.top < span.bottom && span.right <= width &&
-         span.bottom <= height;
+  return span.left >= 0 && span.top >= 0 && span.left < span.right && span.top < span.bottom &&
+         span.right <= width && span.bottom <= height;
 }
 
 struct CopyPlan {
@@ -127,8 +127,8 @@ template <typename Group>
 #endif
 
 CHOMPO_WIDE_VERSIONS
-void KeyedRowsCopy(std::uint16_t* to, std::ptrdiff_t toStride, const std::uint16_t* from, std::ptrdiff_t fromStride,
-                   int width, int height, std::uint16_t key) {
+void KeyedRowsCopy(std::uint16_t* to, std::ptrdiff_t toStride, const std::uint16_t* from,
+                   std::ptrdiff_t fromStride, int width, int height, std::uint16_t key) {
   for (int row = 0; row < height; ++row) {
     std::uint16_t* rowTo = to + row * toStride;
     const std::uint16_t* rowFrom = from + row * fromStride;
@@ -216,7 +216,8 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   if ((flags & DDBLT_DDFX) != 0 && fx == nullptr) return DDERR_INVALIDPARAMS;
   const Span from = SpanOf(sourceRect, source->width_, source->height_);
   if (!LiesWithin(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
-  if (from.Width() != dest.Width() || from.Height() != dest.Height()) return DDERR_UNSUPPORTED;  // no stretching
+  if (from.Width() != dest.Width() || from.Height() != dest.Height())
+    return DDERR_UNSUPPORTED;  // no stretching
 
   const DWORD effects = (flags & DDBLT_DDFX) != 0 ? fx->dwDDFX : 0;
   const CopyPlan plan{static_cast<int>(dest.left),
@@ -233,7 +234,8 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect, DWORD trans) {
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect,
+                                    DWORD trans) {
   platform::CurrentBackend().NoteCall();
   if (source == nullptr) return DDERR_INVALIDPARAMS;
   const Span from = SpanOf(sourceRect, source->width_, source->height_);

@@ -28,6 +28,10 @@ struct CoreState {
   std::deque<MSG> queue;
   std::array<bool, 256> keysHeld{};
   std::uint32_t generation = 0;
+  // When the game last read its queue, and whether it is reading it now
+  // (GetMessageA and WaitMessage may wait inside).
+  std::uint32_t lastQueueRead = 0;
+  int queueReaders = 0;
 };
 
 CoreState core;
@@ -87,7 +91,47 @@ void PostActivate(bool active) {
   Queue(WindowHandle(), WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
 }
 
-void PostClose() { Queue(WindowHandle(), WM_CLOSE, 0, 0); }
+namespace {
+
+// Marks a call that reads the queue for as long as it runs.
+struct QueueReading {
+  QueueReading() {
+    ++core.queueReaders;
+    core.lastQueueRead = CurrentBackend().Now();
+  }
+  ~QueueReading() {
+    --core.queueReaders;
+    core.lastQueueRead = CurrentBackend().Now();
+  }
+  QueueReading(const QueueReading&) = delete;
+  QueueReading& operator=(const QueueReading&) = delete;
+};
+
+bool QueueUnread() {
+  return core.queueReaders == 0 && CurrentBackend().Now() - core.lastQueueRead >= kUnreadQueueMs;
+}
+
+// The close goes to the window procedure as DispatchMessageA would take it
+// there; if the game then asked to quit, nothing else of it is waited for.
+void CloseNow() {
+  const HWND window = WindowHandle();
+  const WNDPROC procedure = core.window.procedure;
+  if (window == nullptr || procedure == nullptr) return;
+  core.queue.pop_back();
+  procedure(window, WM_CLOSE, 0, 0);
+  for (const MSG& msg : core.queue) {
+    if (msg.message == WM_QUIT && !core.window.exists) {
+      CurrentBackend().EndProcess(static_cast<int>(msg.wParam));
+    }
+  }
+}
+
+}  // namespace
+
+void PostClose() {
+  Queue(WindowHandle(), WM_CLOSE, 0, 0);
+  if (QueueUnread()) CloseNow();
+}
 
 void ResetCore() {
   const std::uint32_t generation = core.generation + 1;
@@ -119,6 +163,8 @@ HWND CreateWindowExA(DWORD /*exStyle*/, const char* className, const char* windo
   if (!CurrentBackend().CreateGameWindow(windowName != nullptr ? windowName : "", width, height))
     return nullptr;
   core.window.exists = true;
+  // Start-up counts as reading: the game reaches its loop before long.
+  core.lastQueueRead = CurrentBackend().Now();
   return platform::WindowHandle();
 }
 
@@ -191,6 +237,7 @@ HCURSOR SetCursor(HCURSOR cursor) {
 BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT filterMin, UINT filterMax, UINT removeMessage) {
   platform::Backend& backend = CurrentBackend();
   backend.NoteCall();
+  const platform::QueueReading reading;
   backend.PumpEvents();
   const auto found = platform::FindMessage(filterMin, filterMax);
   if (found == core.queue.end()) {
@@ -205,6 +252,7 @@ BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT filterMin, UINT filterMax, UIN
 BOOL GetMessageA(MSG* msg, HWND /*window*/, UINT filterMin, UINT filterMax) {
   platform::Backend& backend = CurrentBackend();
   backend.NoteCall();
+  const platform::QueueReading reading;
   for (;;) {
     backend.PumpEvents();
     const auto found = platform::FindMessage(filterMin, filterMax);
@@ -238,6 +286,7 @@ LRESULT DispatchMessageA(const MSG* msg) {
 BOOL WaitMessage() {
   platform::Backend& backend = CurrentBackend();
   backend.NoteCall();
+  const platform::QueueReading reading;
   backend.PumpEvents();
   if (core.queue.empty()) backend.WaitForEvents();
   return TRUE;

@@ -35,6 +35,13 @@ void HeadlessBackend::SetPresentWatcher(std::function<void(const FrameView&, std
 
 void HeadlessBackend::SetCallWatcher(std::function<void()> watcher) { callWatcher_ = std::move(watcher); }
 
+void HeadlessBackend::SetEndWatcher(std::function<void(int)> watcher) { endWatcher_ = std::move(watcher); }
+
+void HeadlessBackend::EndProcess(int exitCode) {
+  if (endWatcher_) endWatcher_(exitCode);
+  Backend::EndProcess(exitCode);
+}
+
 std::uint32_t HeadlessBackend::ReadClock() {
   const std::uint32_t value = clock_;
   // A loop that only watches the clock would otherwise never see it move.
@@ -107,7 +114,8 @@ void HeadlessBackend::KeepFrame(const FrameView& frame) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(frame.pixels);
   for (int y = 0; y < frame.height; ++y) {
     std::memcpy(&lastFrame_[static_cast<std::size_t>(y) * frame.width],
-                bytes + static_cast<std::size_t>(y) * frame.pitchBytes, static_cast<std::size_t>(frame.width) * 2);
+                bytes + static_cast<std::size_t>(y) * frame.pitchBytes,
+                static_cast<std::size_t>(frame.width) * 2);
   }
 }
 

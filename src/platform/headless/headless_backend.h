@@ -72,6 +72,8 @@ class HeadlessBackend : public Backend {
   void SetPresentWatcher(std::function<void(const FrameView&, std::uint32_t)> watcher);
   // Called on every platform call (the runner polls gameState there).
   void SetCallWatcher(std::function<void()> watcher);
+  // Called by EndProcess with the exit code before the process ends.
+  void SetEndWatcher(std::function<void(int)> watcher);
 
   std::uint32_t now() const { return clock_; }
   std::uint32_t elapsed() const { return clock_ - options_.clockStart; }
@@ -81,7 +83,9 @@ class HeadlessBackend : public Backend {
   // (empty before the first Present).
   const std::vector<std::uint16_t>& lastFrame() const { return lastFrame_; }
   // Throws std::out_of_range when no such pixel was kept.
-  std::uint16_t FramePixel(int x, int y) const { return lastFrame_.at(static_cast<std::size_t>(y * frameWidth_ + x)); }
+  std::uint16_t FramePixel(int x, int y) const {
+    return lastFrame_.at(static_cast<std::size_t>(y * frameWidth_ + x));
+  }
   int frameWidth() const { return frameWidth_; }
   int frameHeight() const { return frameHeight_; }
   bool frameIs565() const { return frameIs565_; }
@@ -104,6 +108,8 @@ class HeadlessBackend : public Backend {
 
   // Backend.
   std::uint32_t ReadClock() override;
+  std::uint32_t Now() override { return clock_; }
+  [[noreturn]] void EndProcess(int exitCode) override;
   void Sleep(std::uint32_t milliseconds) override;
   void PumpEvents() override;
   void WaitForEvents() override;
@@ -143,6 +149,7 @@ class HeadlessBackend : public Backend {
   std::function<void()> onDeadline_;
   std::function<void(const FrameView&, std::uint32_t)> presentWatcher_;
   std::function<void()> callWatcher_;
+  std::function<void(int)> endWatcher_;
   std::vector<std::uint16_t> lastFrame_;
   int frameWidth_ = 0;
   int frameHeight_ = 0;

@@ -1,6 +1,6 @@
 // SIGINT and SIGTERM ask the program to close its window, like the close
-// button. The game's blocking screens leave the queue alone for seconds, so
-// a second signal ends the process at once with the default action.
+// button. Should the game ever stop answering, a second signal ends the
+// process at once with the default action.
 #pragma once
 
 namespace platform {

@@ -56,6 +56,11 @@ SdlBackend::SdlBackend() {
 
 SdlBackend::~SdlBackend() { Shutdown(); }
 
+void SdlBackend::EndProcess(int exitCode) {
+  Shutdown();
+  Backend::EndProcess(exitCode);
+}
+
 void SdlBackend::Shutdown() {
   if (!running_) return;
   CloseAudio();

@@ -32,6 +32,9 @@ class SdlBackend final : public Backend {
   void Shutdown();
 
   std::uint32_t ReadClock() override;
+  // Shuts down as at the end of main first, so the desktop gets its screen
+  // and sound back the same way.
+  [[noreturn]] void EndProcess(int exitCode) override;
   void Sleep(std::uint32_t milliseconds) override;
   void PumpEvents() override;
   void WaitForEvents() override;
