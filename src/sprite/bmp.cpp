@@ -50,6 +50,19 @@ std::uint32_t PixelStart(const BitmapFileHeader& file) {
   return 0;
 }
 
+// Reads and drops count bytes; false when the file ends first.
+bool Skip(HFILE handle, std::uint32_t count) {
+  std::uint8_t scratch[4096];
+  while (count > 0) {
+    const UINT chunk = std::min<std::uint32_t>(count, sizeof(scratch));
+    if (_lread(handle, scratch, chunk) != chunk) {
+      return false;
+    }
+    count -= chunk;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
@@ -84,21 +97,17 @@ bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
     return false;
   }
 
-  // Only the bytes up to the last pixel row are kept; the rest of what the
-  // header claims is read through a small scratch buffer, so a file that
-  // ends early is still refused without a buffer of the claimed size.
-  const std::uint32_t keep = start + stride * h;
-  std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[keep]);
-  if (!data || _lread(handle, data.get(), keep) != keep) {
+  // Only the pixel rows are kept; the bytes the header claims before and
+  // after them are read through a small scratch buffer, so a file that ends
+  // early is refused without a buffer of the claimed size.
+  const std::uint32_t pixelBytes = stride * h;
+  if (!Skip(handle, start)) {
     return false;
   }
-  std::uint8_t scratch[4096];
-  for (std::uint32_t left = dataSize - keep; left > 0;) {
-    const UINT chunk = std::min<std::uint32_t>(left, sizeof(scratch));
-    if (_lread(handle, scratch, chunk) != chunk) {
-      return false;
-    }
-    left -= chunk;
+  std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[pixelBytes]);
+  if (!data || _lread(handle, data.get(), pixelBytes) != pixelBytes ||
+      !Skip(handle, dataSize - start - pixelBytes)) {
+    return false;
   }
   file.Close();
 
@@ -109,7 +118,7 @@ bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
     return false;
   }
   for (std::uint32_t row = 0; row < h; ++row) {
-    std::memcpy(rgbPixels + row * rowBytes, data.get() + start + (h - 1 - row) * stride, rowBytes);
+    std::memcpy(rgbPixels + row * rowBytes, data.get() + (h - 1 - row) * stride, rowBytes);
   }
   data.reset();
 

@@ -41,12 +41,20 @@ class NoDeviceBackend final : public Backend {
   void CloseAudio() override {}
 };
 
-NoDeviceBackend noDeviceBackend;
-Backend* currentBackend = &noDeviceBackend;
+// Built at compile time and never destroyed: the game's global objects
+// still reach the platform from their destructors at exit, which may run
+// after this file's own statics are gone.
+union NoDeviceHolder {
+  constexpr NoDeviceHolder() : backend() {}
+  ~NoDeviceHolder() {}
+  NoDeviceBackend backend;
+};
+constinit NoDeviceHolder noDevice;
+constinit Backend* currentBackend = &noDevice.backend;
 
 }  // namespace
 
-void SetBackend(Backend* backend) { currentBackend = backend != nullptr ? backend : &noDeviceBackend; }
+void SetBackend(Backend* backend) { currentBackend = backend != nullptr ? backend : &noDevice.backend; }
 
 Backend& CurrentBackend() { return *currentBackend; }
 
