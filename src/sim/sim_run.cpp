@@ -83,14 +83,18 @@ void CaptureDue(ActiveRun& run, std::uint64_t upTo) {
   }
 }
 
+// The last captures and the exit line, however the run ends.
+void FinishRun(ActiveRun& run, int code) {
+  CaptureDue(run, run.backend->elapsed());
+  run.trace.Write(ExitLine(run.backend->now(), code));
+  run.trace.Close();
+}
+
 void OnDeadline() {
-  ActiveRun* run = activeRun;
-  if (run == nullptr) {
+  if (activeRun == nullptr) {
     return;
   }
-  CaptureDue(*run, run->backend->elapsed());
-  run->trace.Write(ExitLine(run->backend->now(), kUntilExitCode));
-  run->trace.Close();
+  FinishRun(*activeRun, kUntilExitCode);
   std::fflush(nullptr);
   // The game is somewhere inside a step; ending here, without unwinding or
   // destroying its objects, is what a deadline means.
@@ -100,13 +104,9 @@ void OnDeadline() {
 // The platform ends the program itself when a close had to be answered
 // from inside a screen; the trace still gets its last line.
 void OnEndProcess(int code) {
-  ActiveRun* run = activeRun;
-  if (run == nullptr) {
-    return;
+  if (activeRun != nullptr) {
+    FinishRun(*activeRun, code);
   }
-  CaptureDue(*run, run->backend->elapsed());
-  run->trace.Write(ExitLine(run->backend->now(), code));
-  run->trace.Close();
 }
 
 bool ResolvePath(const std::string& given, fs::path& resolved, const char* what) {
@@ -197,8 +197,7 @@ int RunSimulation(const SimOptions& options) {
   char commandLine[] = "";
   const int code = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
 
-  CaptureDue(*run, run->backend->elapsed());
-  run->trace.Write(ExitLine(backend->now(), code));
+  FinishRun(*run, code);
   gameStateWatcher = nullptr;
   playFrameWatcher = nullptr;
   backend->SetCallWatcher({});

@@ -95,10 +95,7 @@ namespace {
 
 // Marks a call that reads the queue for as long as it runs.
 struct QueueReading {
-  QueueReading() {
-    ++core.queueReaders;
-    core.lastQueueRead = CurrentBackend().Now();
-  }
+  QueueReading() { ++core.queueReaders; }
   ~QueueReading() {
     --core.queueReaders;
     core.lastQueueRead = CurrentBackend().Now();
@@ -119,11 +116,9 @@ void CloseNow() {
   if (window == nullptr || procedure == nullptr) return;
   core.queue.pop_back();
   procedure(window, WM_CLOSE, 0, 0);
-  for (const MSG& msg : core.queue) {
-    if (msg.message == WM_QUIT && !core.window.exists) {
-      CurrentBackend().EndProcess(static_cast<int>(msg.wParam));
-    }
-  }
+  if (core.window.exists) return;
+  const auto quit = FindMessage(WM_QUIT, WM_QUIT);
+  if (quit != core.queue.end()) CurrentBackend().EndProcess(static_cast<int>(quit->wParam));
 }
 
 }  // namespace
