@@ -1,7 +1,5 @@
 #include "game/stage.h"
 
-#include <cstdio>
-
 #include "actors/actor.h"
 #include "app/game_vars.h"
 #include "app/globals.h"
@@ -28,43 +26,49 @@ std::int32_t DecodeLittleEndian(const unsigned char* bytes) {
   return static_cast<std::int32_t>(value);
 }
 
-bool ReadInt(std::FILE* file, std::int32_t& value) {
+// How many bytes came; a failed read counts as none.
+UINT ReadBytes(HFILE file, void* buffer, UINT count) {
+  const UINT got = _lread(file, buffer, count);
+  return got == static_cast<UINT>(HFILE_ERROR) ? 0 : got;
+}
+
+bool ReadInt(HFILE file, std::int32_t& value) {
   unsigned char bytes[4];
-  if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) {
+  if (ReadBytes(file, bytes, sizeof bytes) != sizeof bytes) {
     return false;
   }
   value = DecodeLittleEndian(bytes);
   return true;
 }
 
-bool ReadByte(std::FILE* file, unsigned char& value) { return std::fread(&value, 1, 1, file) == 1; }
+bool ReadByte(HFILE file, unsigned char& value) { return ReadBytes(file, &value, 1) == 1; }
 
 // Fills cells in order for as many whole values as the file still holds;
 // the rest keep what they had.
-bool ReadCells(std::FILE* file, std::int32_t (&cells)[kMazeRows][kMazeColumns]) {
+bool ReadCells(HFILE file, std::int32_t (&cells)[kMazeRows][kMazeColumns]) {
   unsigned char bytes[kMazeRows * kMazeColumns * 4];
-  const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
+  const UINT got = ReadBytes(file, bytes, sizeof bytes);
   std::int32_t* flat = &cells[0][0];
-  for (std::size_t i = 0; i < got / 4; ++i) {
+  for (UINT i = 0; i < got / 4; ++i) {
     flat[i] = DecodeLittleEndian(bytes + 4 * i);
   }
   return got == sizeof bytes;
 }
 
 // Opens a stage file and positions it at the record of the stage, or gives
-// nullptr when the file is missing or holds no such record.
-std::FILE* OpenRecord(const char* name, std::int32_t stage, long recordBytes) {
-  // Binary: the records are byte layouts, and no line-end translation may
-  // touch them.
-  std::FILE* file = std::fopen(name, "rb");
-  if (file == nullptr) {
-    return nullptr;
+// HFILE_ERROR when the file is missing or holds no such record.
+HFILE OpenRecord(const char* name, std::int32_t stage, long recordBytes) {
+  const HFILE file = _lopen(name, OF_READ);
+  if (file == HFILE_ERROR) {
+    return HFILE_ERROR;
   }
   std::int32_t count = 0;
-  if (!ReadInt(file, count) || stage < 1 || stage > count ||
-      std::fseek(file, 4 + (static_cast<long>(stage) - 1) * recordBytes, SEEK_SET) != 0) {
-    std::fclose(file);
-    return nullptr;
+  // A record past 2 GB lies beyond any stage file: there is none to read.
+  const long long offset = 4 + (static_cast<long long>(stage) - 1) * recordBytes;
+  if (!ReadInt(file, count) || stage < 1 || stage > count || offset > 0x7FFFFFFF ||
+      _llseek(file, static_cast<LONG>(offset), FILE_BEGIN) == HFILE_ERROR) {
+    _lclose(file);
+    return HFILE_ERROR;
   }
   return file;
 }
@@ -72,14 +76,14 @@ std::FILE* OpenRecord(const char* name, std::int32_t stage, long recordBytes) {
 // One actor entry of a script record. The name is read into its 20 bytes;
 // a longer name is skipped, never stored. Fields the file no longer holds
 // keep the actor's previous values.
-bool ReadActorEntry(std::FILE* file, Actor& actor) {
+bool ReadActorEntry(HFILE file, Actor& actor) {
   unsigned char nameLength = 0;
   if (!ReadByte(file, nameLength)) {
     return false;
   }
   char name[kNameCapacity];
   const std::size_t stored = nameLength < kNameCapacity ? nameLength : kNameCapacity;
-  if (std::fread(name, 1, stored, file) != stored) {
+  if (ReadBytes(file, name, static_cast<UINT>(stored)) != stored) {
     return false;
   }
   unsigned char skipped = 0;
@@ -125,8 +129,8 @@ std::int32_t WallAt(std::int32_t row, std::int32_t column) {
 bool OpenAtPixel(std::int32_t px, std::int32_t py) { return WallAt(py / kCellSize, px / kCellSize) == 0; }
 
 void ReadStageMap(std::int32_t stage) {
-  std::FILE* file = OpenRecord(kMapFile, stage, kMapRecordBytes);
-  if (file == nullptr) {
+  const HFILE file = OpenRecord(kMapFile, stage, kMapRecordBytes);
+  if (file == HFILE_ERROR) {
     return;
   }
   std::int32_t recordNumber = 0;
@@ -136,12 +140,12 @@ void ReadStageMap(std::int32_t stage) {
       ReadCells(file, maze.dots);
     }
   }
-  std::fclose(file);
+  _lclose(file);
 }
 
 void ReadStageScript(std::int32_t stage) {
-  std::FILE* file = OpenRecord(kScriptFile, stage, kScriptRecordBytes);
-  if (file == nullptr) {
+  const HFILE file = OpenRecord(kScriptFile, stage, kScriptRecordBytes);
+  if (file == HFILE_ERROR) {
     return;
   }
   std::int32_t unused = 0;
@@ -153,7 +157,7 @@ void ReadStageScript(std::int32_t stage) {
       }
     }
   }
-  std::fclose(file);
+  _lclose(file);
 }
 
 void StartStage() {

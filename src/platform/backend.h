@@ -29,11 +29,13 @@ class Backend {
  public:
   virtual ~Backend() = default;
 
-  // The clock behind timeGetTime and Sleep.
-  virtual std::uint32_t ReadClock() = 0;
-  // The same clock for the core's own bookkeeping: unlike ReadClock it never
-  // counts as the game polling.
-  virtual std::uint32_t Now() { return ReadClock(); }
+  // The clock behind timeGetTime and Sleep, read by the game: a read counts
+  // as the game polling the clock (the headless clock moves on after many
+  // reads with nothing else between them; a window may redraw).
+  virtual std::uint32_t ReadClockForGame() = 0;
+  // The same clock for the platform's own bookkeeping: never counts as the
+  // game polling.
+  virtual std::uint32_t ReadClockQuietly() { return ReadClockForGame(); }
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 
   // Moves pending input into the core (the Post* calls below). Called by
@@ -44,9 +46,6 @@ class Backend {
   // The game polled and found nothing to do (PeekMessageA with an empty
   // queue, Flip): a real back end may yield the processor for up to 1 ms.
   virtual void Idle() = 0;
-  // Every platform call other than a clock read passes through here.
-  virtual void NoteCall() {}
-
   virtual bool CreateGameWindow(const char* title, int width, int height) = 0;
   virtual void ShowGameWindow() = 0;
   virtual void DestroyGameWindow() = 0;
@@ -71,7 +70,17 @@ class Backend {
   // Ends the program with exitCode after a close that the game answered
   // from inside a screen that would otherwise have kept it waiting.
   [[noreturn]] virtual void EndProcess(int exitCode);
+
+ private:
+  // The game made a platform call other than a clock read. Reached only
+  // through EnterCall, which every call of the platform core starts with.
+  virtual void NoteCall() {}
+  friend Backend& EnterCall();
 };
+
+// The first thing every platform call the game makes does, clock reads
+// aside: tells the back end, and hands it over.
+Backend& EnterCall();
 
 // The back end every platform call goes to. Set it before the first call;
 // until then, and after SetBackend(nullptr), calls reach a back end with no

@@ -12,7 +12,8 @@ using HMMIO = struct MmioFile*;
 
 constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
   return static_cast<FOURCC>(static_cast<BYTE>(a)) | (static_cast<FOURCC>(static_cast<BYTE>(b)) << 8) |
-         (static_cast<FOURCC>(static_cast<BYTE>(c)) << 16) | (static_cast<FOURCC>(static_cast<BYTE>(d)) << 24);
+         (static_cast<FOURCC>(static_cast<BYTE>(c)) << 16) |
+         (static_cast<FOURCC>(static_cast<BYTE>(d)) << 24);
 }
 
 inline constexpr MMRESULT MMSYSERR_NOERROR = 0;

@@ -122,12 +122,14 @@ inline const char* const IDC_ARROW = reinterpret_cast<const char*>(32512);
 // Low-level files.
 inline constexpr HFILE HFILE_ERROR = -1;
 inline constexpr int OF_READ = 0;
+inline constexpr int FILE_BEGIN = 0;
+inline constexpr int FILE_CURRENT = 1;
+inline constexpr int FILE_END = 2;
 
 // Window and messages. One window class and one window exist at a time.
 WORD RegisterClassA(const WNDCLASSA* wndClass);
-HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                     void* param);
+HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 // Shows and activates the window: queues WM_ACTIVATE with WA_ACTIVE
 // unless it is active already. SW_HIDE only marks it hidden.
 BOOL ShowWindow(HWND window, int showCommand);
@@ -168,8 +170,11 @@ void Sleep(DWORD milliseconds);
 int wsprintfA(char* buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom);
 
-// Reads files byte by byte in order; HFILE_ERROR when the file cannot be
-// opened or read.
+// Reads files in order; HFILE_ERROR when the file cannot be opened or read.
+// Only regular files open, and opening never waits.
 HFILE _lopen(const char* path, int mode);
 UINT _lread(HFILE file, void* buffer, UINT count);
+// Moves the read position; past the end is allowed (reads then come up
+// short). Returns the new position, or HFILE_ERROR.
+LONG _llseek(HFILE file, LONG offset, int origin);
 HFILE _lclose(HFILE file);

@@ -1,21 +1,21 @@
 #include "text/font_set.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "platform/win32.h"
 #include "sprite/sprite.h"
 
 bool FontSet::LoadLatinFont(const char* fileName) {
   if (fileName == nullptr) {
     return false;
   }
-  std::FILE* file = std::fopen(fileName, "rb");
-  if (file == nullptr) {
+  const HFILE file = _lopen(fileName, OF_READ);
+  if (file == HFILE_ERROR) {
     return false;
   }
   // A short file fills only the glyphs it has; the rest stay as they were.
-  static_cast<void>(std::fread(latinGlyphs, 1, sizeof(latinGlyphs), file));
-  std::fclose(file);
+  static_cast<void>(_lread(file, latinGlyphs, sizeof(latinGlyphs)));
+  _lclose(file);
   latinLoaded = 1;
   latinWidth = 8;
   latinHeight = 16;

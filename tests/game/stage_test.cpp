@@ -1,4 +1,6 @@
 // The stage files, stage start and restart, and the death sequence.
+#include <sys/stat.h>
+
 #include "game/death.h"
 #include "game_fixture.h"
 
@@ -55,6 +57,11 @@ TEST_F(GameTest, StageRecordsAreReadAtTheirOffsetsAndBadFilesReadSafely) {
     gametest::WriteFile("StageData.map", bytes);
     ReadStageMap(1);
   }
+  // Nor does a FIFO under the name: opening it never waits for a writer.
+  std::filesystem::remove("StageData.map");
+  ASSERT_EQ(mkfifo("StageData.map", 0600), 0);
+  ReadStageMap(1);
+  std::filesystem::remove("StageData.map");
   EXPECT_EQ(maze.dots[8][1] * 100 + maze.walls[4][19] * 10 + maze.walls[5][0], 1) << "cells 99 and 100";
   gametest::WriteStages(Stages(1));
   script = gametest::ReadFile("StageData.scp");

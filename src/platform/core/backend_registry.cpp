@@ -20,7 +20,7 @@ namespace {
 
 class NoDeviceBackend final : public Backend {
  public:
-  std::uint32_t ReadClock() override {
+  std::uint32_t ReadClockForGame() override {
     const auto since = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
   }
@@ -57,5 +57,10 @@ constinit Backend* currentBackend = &noDevice.backend;
 void SetBackend(Backend* backend) { currentBackend = backend != nullptr ? backend : &noDevice.backend; }
 
 Backend& CurrentBackend() { return *currentBackend; }
+
+Backend& EnterCall() {
+  currentBackend->NoteCall();
+  return *currentBackend;
+}
 
 }  // namespace platform

@@ -9,16 +9,15 @@
 
 // Clock reads are the one call that does not count as activity, so a loop
 // that only watches the clock can be told apart from one that does work.
-DWORD timeGetTime() { return platform::CurrentBackend().ReadClock(); }
+DWORD timeGetTime() { return platform::CurrentBackend().ReadClockForGame(); }
 
 void Sleep(DWORD milliseconds) {
-  platform::Backend& backend = platform::CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = platform::EnterCall();
   backend.Sleep(milliseconds);
 }
 
 int wsprintfA(char* buffer, const char* format, ...) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (buffer == nullptr || format == nullptr) return 0;
   constexpr std::size_t kLimit = 1024;  // characters, not counting the terminator
   va_list args;
@@ -33,7 +32,7 @@ int wsprintfA(char* buffer, const char* format, ...) {
 }
 
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (rect == nullptr) return FALSE;
   rect->left = left;
   rect->top = top;

@@ -19,7 +19,7 @@ int PitchFor(int width) {
 }  // namespace
 
 HRESULT DirectDrawCreate(GUID* /*driver*/, IDirectDraw** directDraw, IUnknown* outer) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
   *directDraw = nullptr;
   if (outer != nullptr) return DDERR_INVALIDPARAMS;  // no aggregation
@@ -28,13 +28,12 @@ HRESULT DirectDrawCreate(GUID* /*driver*/, IDirectDraw** directDraw, IUnknown* o
 }
 
 HRESULT IDirectDraw::SetCooperativeLevel(HWND /*window*/, DWORD /*flags*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   return DD_OK;
 }
 
 HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
-  platform::Backend& backend = platform::CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = platform::EnterCall();
   if (bitsPerPixel != 16) return DDERR_UNSUPPORTED;
   if (width == 0 || height == 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide)
     return DDERR_INVALIDPARAMS;
@@ -47,8 +46,7 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
 }
 
 HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer) {
-  platform::Backend& backend = platform::CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = platform::EnterCall();
   if (surface == nullptr) return DDERR_INVALIDPARAMS;
   *surface = nullptr;
   if (desc == nullptr || outer != nullptr) return DDERR_INVALIDPARAMS;
@@ -81,7 +79,7 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
 }
 
 ULONG IDirectDraw::Release() {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   const ULONG left = --refs_;
   if (left == 0) delete this;
   return left;

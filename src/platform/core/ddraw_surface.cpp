@@ -196,7 +196,7 @@ void CopyPixels(const CopyPlan& plan, const std::vector<std::uint16_t>& source, 
 
 HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags,
                                 DDBLTFX* fx) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   const Span dest = SpanOf(destRect, width_, height_);
   if (!LiesWithin(dest, width_, height_)) return DDERR_INVALIDRECT;
 
@@ -236,7 +236,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
 
 HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect,
                                     DWORD trans) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (source == nullptr) return DDERR_INVALIDPARAMS;
   const Span from = SpanOf(sourceRect, source->width_, source->height_);
   if (!LiesWithin(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
@@ -259,7 +259,7 @@ HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source
 }
 
 HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (attached == nullptr) return DDERR_INVALIDPARAMS;
   *attached = nullptr;
   if (caps == nullptr || (caps->dwCaps & DDSCAPS_BACKBUFFER) == 0 || backBuffer_ == nullptr) {
@@ -270,8 +270,7 @@ HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface
 }
 
 HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* /*target*/, DWORD /*flags*/) {
-  platform::Backend& backend = platform::CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = platform::EnterCall();
   if (!primary_ || backBuffer_ == nullptr) return DDERR_INVALIDPARAMS;
   const platform::FrameView frame{backBuffer_->pixels_.data(), width_, height_, pitchBytes_, is565_};
   backend.Present(frame);
@@ -313,7 +312,7 @@ void IDirectDrawSurface::FillDesc(DDSURFACEDESC* desc) const {
 }
 
 HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD /*flags*/, void* /*event*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (desc == nullptr) return DDERR_INVALIDPARAMS;
   std::uint16_t* first = pixels_.data();
   if (rect != nullptr) {
@@ -328,12 +327,12 @@ HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD /*flags*
 }
 
 HRESULT IDirectDrawSurface::Unlock(void* /*rect*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   return DD_OK;
 }
 
 HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (flags != DDCKEY_SRCBLT) return DDERR_UNSUPPORTED;
   if (key == nullptr) {
     hasSourceKey_ = false;
@@ -347,20 +346,20 @@ HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
 }
 
 HRESULT IDirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (desc == nullptr) return DDERR_INVALIDPARAMS;
   FillDesc(desc);
   return DD_OK;
 }
 
 ULONG IDirectDrawSurface::AddRef() {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (attached_) return 1;
   return ++refs_;
 }
 
 ULONG IDirectDrawSurface::Release() {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (attached_) return 1;
   const ULONG left = --refs_;
   if (left == 0) delete this;

@@ -39,8 +39,7 @@ bool AcceptedFormat(const WAVEFORMATEX& format) {
 }  // namespace
 
 HRESULT DirectSoundCreate(GUID* /*device*/, IDirectSound** directSound, IUnknown* outer) {
-  platform::Backend& backend = platform::CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = platform::EnterCall();
   if (directSound == nullptr) return DSERR_INVALIDPARAM;
   *directSound = nullptr;
   if (outer != nullptr) return DSERR_INVALIDPARAM;
@@ -63,13 +62,13 @@ IDirectSound::IDirectSound(std::shared_ptr<platform::Mixer> mixer, std::uint32_t
     : mixer_(std::move(mixer)), coreGeneration_(coreGeneration) {}
 
 HRESULT IDirectSound::SetCooperativeLevel(HWND /*window*/, DWORD level) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   return level >= DSSCL_NORMAL && level <= 3 ? DS_OK : DSERR_INVALIDPARAM;
 }
 
 HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
                                         IUnknown* outer) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (buffer == nullptr) return DSERR_INVALIDPARAM;
   *buffer = nullptr;
   if (desc == nullptr || outer != nullptr || desc->lpwfxFormat == nullptr) return DSERR_INVALIDPARAM;
@@ -93,8 +92,7 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
 }
 
 ULONG IDirectSound::Release() {
-  platform::Backend& backend = platform::CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = platform::EnterCall();
   const ULONG left = --refs_;
   if (left == 0) {
     // A back end installed since the device opened never had it open.
@@ -112,7 +110,7 @@ IDirectSoundBuffer::~IDirectSoundBuffer() = default;
 
 HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** first, DWORD* firstBytes, void** second,
                                  DWORD* secondBytes, DWORD flags) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (first == nullptr || firstBytes == nullptr) return DSERR_INVALIDPARAM;
   std::vector<std::uint8_t>& raw = voice_->raw();
   if ((flags & DSBLOCK_ENTIREBUFFER) != 0) offset = 0;
@@ -127,7 +125,7 @@ HRESULT IDirectSoundBuffer::Lock(DWORD offset, DWORD bytes, void** first, DWORD*
 
 HRESULT IDirectSoundBuffer::Unlock(void* /*first*/, DWORD /*firstBytes*/, void* /*second*/,
                                    DWORD /*secondBytes*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   try {
     AudioLock lock;
     mixer_->Convert(*voice_);
@@ -138,7 +136,7 @@ HRESULT IDirectSoundBuffer::Unlock(void* /*first*/, DWORD /*firstBytes*/, void* 
 }
 
 HRESULT IDirectSoundBuffer::Play(DWORD /*reserved*/, DWORD /*priority*/, DWORD flags) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   Report(platform::SoundCall::Op::Play, voice_->id(), 0);
   if ((flags & DSBPLAY_LOOPING) != 0) return DSERR_INVALIDPARAM;
   AudioLock lock;
@@ -147,7 +145,7 @@ HRESULT IDirectSoundBuffer::Play(DWORD /*reserved*/, DWORD /*priority*/, DWORD f
 }
 
 HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   Report(platform::SoundCall::Op::Rewind, voice_->id(), position);
   if (position > voice_->raw().size()) return DSERR_INVALIDPARAM;
   AudioLock lock;
@@ -156,7 +154,7 @@ HRESULT IDirectSoundBuffer::SetCurrentPosition(DWORD position) {
 }
 
 ULONG IDirectSoundBuffer::Release() {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   const ULONG left = --refs_;
   if (left == 0) {
     Report(platform::SoundCall::Op::Release, voice_->id(), 0);

@@ -125,7 +125,7 @@ constexpr FOURCC kList = mmioFOURCC('L', 'I', 'S', 'T');
 }  // namespace
 
 HMMIO mmioOpenA(const char* fileName, MMIOINFO* info, DWORD flags) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   auto fail = [info](MMRESULT code) -> HMMIO {
     if (info != nullptr) info->wErrorRet = code;
     return nullptr;
@@ -162,7 +162,7 @@ HMMIO mmioOpenA(const char* fileName, MMIOINFO* info, DWORD flags) {
 }
 
 MMRESULT mmioClose(HMMIO file, UINT /*flags*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr) return MMSYSERR_INVALHANDLE;
   ::close(file->fd);
   delete file;
@@ -170,13 +170,13 @@ MMRESULT mmioClose(HMMIO file, UINT /*flags*/) {
 }
 
 LONG mmioRead(HMMIO file, char* buffer, LONG count) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr || count < 0 || (buffer == nullptr && count > 0)) return -1;
   return static_cast<LONG>(ReadFromPosition(*file, buffer, count));
 }
 
 LONG mmioSeek(HMMIO file, LONG offset, int origin) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr) return -1;
   long long base;
   switch (origin) {
@@ -199,7 +199,7 @@ LONG mmioSeek(HMMIO file, LONG offset, int origin) {
 }
 
 MMRESULT mmioDescend(HMMIO file, MMCKINFO* chunk, const MMCKINFO* parent, UINT flags) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr || chunk == nullptr) return MMSYSERR_INVALPARAM;
   const UINT find = flags & (MMIO_FINDCHUNK | MMIO_FINDRIFF | MMIO_FINDLIST);
   if (find != 0 && find != MMIO_FINDCHUNK && find != MMIO_FINDRIFF && find != MMIO_FINDLIST) {
@@ -260,7 +260,7 @@ MMRESULT mmioDescend(HMMIO file, MMCKINFO* chunk, const MMCKINFO* parent, UINT f
 }
 
 MMRESULT mmioAscend(HMMIO file, MMCKINFO* chunk, UINT /*flags*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr || chunk == nullptr) return MMSYSERR_INVALPARAM;
   long long end = static_cast<long long>(chunk->dwDataOffset) + chunk->cksize;
   if (end > file->size) return MMIOERR_CANNOTSEEK;
@@ -271,7 +271,7 @@ MMRESULT mmioAscend(HMMIO file, MMCKINFO* chunk, UINT /*flags*/) {
 }
 
 MMRESULT mmioGetInfo(HMMIO file, MMIOINFO* info, UINT /*flags*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr || info == nullptr) return MMSYSERR_INVALPARAM;
   if (!BufferHolds(*file, file->position) && !FillBuffer(*file, file->position)) return MMIOERR_CANNOTREAD;
   DescribeBuffer(*file, info);
@@ -279,14 +279,14 @@ MMRESULT mmioGetInfo(HMMIO file, MMIOINFO* info, UINT /*flags*/) {
 }
 
 MMRESULT mmioSetInfo(HMMIO file, const MMIOINFO* info, UINT /*flags*/) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr || info == nullptr || !InfoMatches(*file, *info)) return MMSYSERR_INVALPARAM;
   file->position = file->bufferOffset + (info->pchNext - info->pchBuffer);
   return MMSYSERR_NOERROR;
 }
 
 MMRESULT mmioAdvance(HMMIO file, MMIOINFO* info, UINT flags) {
-  platform::CurrentBackend().NoteCall();
+  platform::EnterCall();
   if (file == nullptr || info == nullptr) return MMSYSERR_INVALPARAM;
   if (flags != MMIO_READ) return MMSYSERR_INVALFLAG;
   if (!InfoMatches(*file, *info)) return MMSYSERR_INVALPARAM;

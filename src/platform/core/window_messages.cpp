@@ -49,7 +49,7 @@ void Queue(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   msg.message = message;
   msg.wParam = wParam;
   msg.lParam = lParam;
-  msg.time = CurrentBackend().ReadClock();
+  msg.time = CurrentBackend().ReadClockForGame();
   core.queue.push_back(msg);
 }
 
@@ -98,14 +98,14 @@ struct QueueReading {
   QueueReading() { ++core.queueReaders; }
   ~QueueReading() {
     --core.queueReaders;
-    core.lastQueueRead = CurrentBackend().Now();
+    core.lastQueueRead = CurrentBackend().ReadClockQuietly();
   }
   QueueReading(const QueueReading&) = delete;
   QueueReading& operator=(const QueueReading&) = delete;
 };
 
 bool QueueUnread() {
-  return core.queueReaders == 0 && CurrentBackend().Now() - core.lastQueueRead >= kUnreadQueueMs;
+  return core.queueReaders == 0 && CurrentBackend().ReadClockQuietly() - core.lastQueueRead >= kUnreadQueueMs;
 }
 
 // The close goes to the window procedure as DispatchMessageA would take it
@@ -137,10 +137,10 @@ void ResetCore() {
 }  // namespace platform
 
 using platform::core;
-using platform::CurrentBackend;
+using platform::EnterCall;
 
 WORD RegisterClassA(const WNDCLASSA* wndClass) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   if (wndClass == nullptr || wndClass->lpfnWndProc == nullptr || wndClass->lpszClassName == nullptr) return 0;
   if (core.window.classRegistered) return 0;  // one class at a time
   core.window.classRegistered = true;
@@ -152,19 +152,18 @@ WORD RegisterClassA(const WNDCLASSA* wndClass) {
 HWND CreateWindowExA(DWORD /*exStyle*/, const char* className, const char* windowName, DWORD /*style*/,
                      int /*x*/, int /*y*/, int width, int height, HWND /*parent*/, HMENU /*menu*/,
                      HINSTANCE /*instance*/, void* /*param*/) {
-  CurrentBackend().NoteCall();
+  platform::Backend& backend = EnterCall();
   if (!core.window.classRegistered || core.window.exists || className == nullptr) return nullptr;
   if (core.window.className != className) return nullptr;
-  if (!CurrentBackend().CreateGameWindow(windowName != nullptr ? windowName : "", width, height))
-    return nullptr;
+  if (!backend.CreateGameWindow(windowName != nullptr ? windowName : "", width, height)) return nullptr;
   core.window.exists = true;
   // Start-up counts as reading: the game reaches its loop before long.
-  core.lastQueueRead = CurrentBackend().Now();
+  core.lastQueueRead = backend.ReadClockQuietly();
   return platform::WindowHandle();
 }
 
 BOOL ShowWindow(HWND window, int showCommand) {
-  CurrentBackend().NoteCall();
+  platform::Backend& backend = EnterCall();
   if (window == nullptr || window != platform::WindowHandle()) return FALSE;
   const BOOL wasVisible = core.window.shown ? TRUE : FALSE;
   if (showCommand == SW_HIDE) {
@@ -172,7 +171,7 @@ BOOL ShowWindow(HWND window, int showCommand) {
     return wasVisible;
   }
   core.window.shown = true;
-  CurrentBackend().ShowGameWindow();
+  backend.ShowGameWindow();
   // Showing activates, as on the desktop the game was written for; without
   // this the game would wait for an activation no window manager sends.
   if (!core.window.active) {
@@ -183,55 +182,54 @@ BOOL ShowWindow(HWND window, int showCommand) {
 }
 
 BOOL UpdateWindow(HWND window) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   return window != nullptr && window == platform::WindowHandle() ? TRUE : FALSE;
 }
 
 HWND SetFocus(HWND window) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   const HWND current = platform::WindowHandle();
   return window == current ? current : nullptr;
 }
 
 BOOL DestroyWindow(HWND window) {
-  CurrentBackend().NoteCall();
+  platform::Backend& backend = EnterCall();
   if (window == nullptr || window != platform::WindowHandle()) return FALSE;
   const WNDPROC procedure = core.window.procedure;
   if (procedure != nullptr) procedure(window, WM_DESTROY, 0, 0);
   core.window.exists = false;
   core.window.shown = false;
   core.window.active = false;
-  CurrentBackend().DestroyGameWindow();
+  backend.DestroyGameWindow();
   return TRUE;
 }
 
 // The program carries no icon or cursor resources, so these come back empty.
 HICON LoadIconA(HINSTANCE /*instance*/, const char* /*name*/) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   return nullptr;
 }
 
 HCURSOR LoadCursorA(HINSTANCE /*instance*/, const char* /*name*/) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   return nullptr;
 }
 
 HGDIOBJ GetStockObject(int object) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   return object == BLACK_BRUSH ? static_cast<HGDIOBJ>(&platform::blackBrushToken) : nullptr;
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
-  CurrentBackend().NoteCall();
+  platform::Backend& backend = EnterCall();
   const HCURSOR previous = core.window.cursor;
   core.window.cursor = cursor;
-  CurrentBackend().SetCursorHidden(cursor == nullptr);
+  backend.SetCursorHidden(cursor == nullptr);
   return previous;
 }
 
 BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT filterMin, UINT filterMax, UINT removeMessage) {
-  platform::Backend& backend = CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = EnterCall();
   const platform::QueueReading reading;
   backend.PumpEvents();
   const auto found = platform::FindMessage(filterMin, filterMax);
@@ -245,8 +243,7 @@ BOOL PeekMessageA(MSG* msg, HWND /*window*/, UINT filterMin, UINT filterMax, UIN
 }
 
 BOOL GetMessageA(MSG* msg, HWND /*window*/, UINT filterMin, UINT filterMax) {
-  platform::Backend& backend = CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = EnterCall();
   const platform::QueueReading reading;
   for (;;) {
     backend.PumpEvents();
@@ -264,12 +261,12 @@ BOOL GetMessageA(MSG* msg, HWND /*window*/, UINT filterMin, UINT filterMax) {
 // Key messages carry virtual-key codes already; there are no character
 // messages to derive.
 BOOL TranslateMessage(const MSG* /*msg*/) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   return FALSE;
 }
 
 LRESULT DispatchMessageA(const MSG* msg) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   if (msg == nullptr || msg->hwnd == nullptr || msg->hwnd != platform::WindowHandle()) return 0;
   const WNDPROC procedure = core.window.procedure;
   return procedure != nullptr ? procedure(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
@@ -279,8 +276,7 @@ LRESULT DispatchMessageA(const MSG* msg) {
 // back end has had one chance to deliver input: callers loop anyway, and a
 // back end with nothing left to deliver must not hang the program here.
 BOOL WaitMessage() {
-  platform::Backend& backend = CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = EnterCall();
   const platform::QueueReading reading;
   backend.PumpEvents();
   if (core.queue.empty()) backend.WaitForEvents();
@@ -288,19 +284,18 @@ BOOL WaitMessage() {
 }
 
 void PostQuitMessage(int exitCode) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   platform::Queue(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
 }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/) {
-  CurrentBackend().NoteCall();
+  EnterCall();
   if (message == WM_CLOSE) DestroyWindow(window);
   return 0;
 }
 
 SHORT GetAsyncKeyState(int virtualKey) {
-  platform::Backend& backend = CurrentBackend();
-  backend.NoteCall();
+  platform::Backend& backend = EnterCall();
   backend.PumpEvents();
   if (!platform::ValidKey(virtualKey)) return 0;
   return core.keysHeld[virtualKey] ? static_cast<SHORT>(-0x8000) : SHORT{0};

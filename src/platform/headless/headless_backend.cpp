@@ -42,7 +42,7 @@ void HeadlessBackend::EndProcess(int exitCode) {
   Backend::EndProcess(exitCode);
 }
 
-std::uint32_t HeadlessBackend::ReadClock() {
+std::uint32_t HeadlessBackend::ReadClockForGame() {
   const std::uint32_t value = clock_;
   // A loop that only watches the clock would otherwise never see it move.
   if (!moving_ && ++idleReads_ >= kIdleReadsPerMs) {

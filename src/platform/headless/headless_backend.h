@@ -107,14 +107,13 @@ class HeadlessBackend : public Backend {
   int displayHeight() const { return displayHeight_; }
 
   // Backend.
-  std::uint32_t ReadClock() override;
-  std::uint32_t Now() override { return clock_; }
+  std::uint32_t ReadClockForGame() override;
+  std::uint32_t ReadClockQuietly() override { return clock_; }
   [[noreturn]] void EndProcess(int exitCode) override;
   void Sleep(std::uint32_t milliseconds) override;
   void PumpEvents() override;
   void WaitForEvents() override;
   void Idle() override;
-  void NoteCall() override;
   bool CreateGameWindow(const char* title, int width, int height) override;
   void ShowGameWindow() override;
   void DestroyGameWindow() override;
@@ -132,6 +131,7 @@ class HeadlessBackend : public Backend {
   void Advance(std::uint32_t ms);
 
  private:
+  void NoteCall() override;
   void KeepFrame(const FrameView& frame);
   void MoveClock(std::uint32_t ms);
   void ApplyDueEvents();

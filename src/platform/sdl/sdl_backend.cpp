@@ -74,7 +74,7 @@ void SdlBackend::Shutdown() {
 
 // Clock and waiting.
 
-std::uint32_t SdlBackend::ReadClock() {
+std::uint32_t SdlBackend::ReadClockForGame() {
   const std::uint32_t now = SDL_GetTicks();
   if (renderPending_ && now - lastRender_ >= kMinRenderGapMs) Redraw();
   return now;

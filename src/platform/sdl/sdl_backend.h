@@ -31,7 +31,7 @@ class SdlBackend final : public Backend {
   // stays safe to call afterwards (the game's globals outlive main).
   void Shutdown();
 
-  std::uint32_t ReadClock() override;
+  std::uint32_t ReadClockForGame() override;
   // Shuts down as at the end of main first, so the desktop gets its screen
   // and sound back the same way.
   [[noreturn]] void EndProcess(int exitCode) override;
