@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <string>
@@ -121,11 +122,11 @@ TEST(BuiltPictures, EveryPictureIsABmpTheGameReadsSizedForItsPlace) {
       {"MogMoon", 1, 100, 1, 180},     // at x 220; the last one comes down to y 60
       {"Mog_Large", 39, 39, 39, 39},   // three times a cell
       {"NudeGhost", 13, 100, 13, 13},  // the eyes go over its left end, its right edge sits at x 100
-      {"Title5", 1, 320, 1, 140},      {"Checker", 1, 220, 1, 120},  // at (100, 120)
-      {"Sweat1", 1, 5, 1, 10},         // on a ghost, 8 in and 3 down
-      {"Mog", 13, 13, 13, 13},         {"ghost", 13, 13, 13, 13},    {"BlueGhost", 13, 13, 13, 13},
-      {"wall", 13, 13, 13, 13},        {"sDot", 13, 13, 13, 13},     {"lDot", 13, 13, 13, 13},
-      {"slipGhost", 13, 13, 13, 13},   {"", 1, 11, 1, 11},           // eyes, 2 in from a body's corner
+      {"Title5", 1, 320, 1, 140},     {"Checker", 1, 220, 1, 120},  // at (100, 120)
+      {"Sweat1", 1, 5, 1, 10},                                      // on a ghost, 8 in and 3 down
+      {"Mog", 13, 13, 13, 13},        {"ghost", 13, 13, 13, 13},   {"BlueGhost", 13, 13, 13, 13},
+      {"wall", 13, 13, 13, 13},       {"sDot", 13, 13, 13, 13},    {"lDot", 13, 13, 13, 13},
+      {"slipGhost", 13, 13, 13, 13},  {"", 1, 11, 1, 11},  // eyes, 2 in from a body's corner
   };
   for (const auto& [name, bmp] : Pictures().pictures) {
     const auto fits = [&picture = name](const auto& s) { return picture.starts_with(s.prefix); };
@@ -214,7 +215,54 @@ TEST(BuiltPictures, CharactersShowWhatTheyAreDrawnFor) {
   }
   EXPECT_NE(Get("ghost1_1.bmp").pixels, Get("ghost1_2.bmp").pixels);
   EXPECT_NE(Get("BlueGhost1.bmp").pixels, Get("BlueGhostF1.bmp").pixels);
+}
 
+struct Mean {
+  double r = 0, g = 0, b = 0;
+};
+
+Mean MeanOf(const std::vector<std::string>& names) {
+  Mean sum;
+  int count = 0;
+  for (const auto& name : names) {
+    for (const auto& p : Get(name).pixels) {
+      if (!p) continue;
+      sum = {sum.r + p->r, sum.g + p->g, sum.b + p->b};
+      ++count;
+    }
+  }
+  return count == 0 ? sum : Mean{sum.r / count, sum.g / count, sum.b / count};
+}
+
+// RGB distance weighted by the mean red ("redmean"): a cheap approximation of
+// how far apart two colours look, from 0 to about 765.
+double ColourDistance(const Mean& x, const Mean& y) {
+  const double red = (x.r + y.r) / 2, dr = x.r - y.r, dg = x.g - y.g, db = x.b - y.b;
+  return std::sqrt((2 + red / 256) * dr * dr + 4 * dg * dg + (2 + (255 - red) / 256) * db * db);
+}
+
+// A frightened ghost must show at a glance on the floor and beside a wall,
+// its flash must read as a flash, and a sweat drop must show on every body
+// it is drawn on. Compared by the average colour of the visible pixels.
+TEST(BuiltPictures, FrightenedGhostsAndSweatStandOutFromWhatIsBehindThem) {
+  constexpr double kApart = 250;
+  constexpr Mean kFloor{0, 0, 8};  // the canvas is cleared to pixel value 1
+  std::vector<std::string> walls;
+  for (int i = 1; i <= 16; ++i) walls.push_back(Numbered("wall#.bmp", i));
+  const Mean frightened = MeanOf({"BlueGhost1.bmp", "BlueGhost2.bmp"});
+  const Mean sweat = MeanOf({"Sweat1.bmp"});
+  const struct {
+    const char* what;
+    Mean front, back;
+  } pairs[] = {
+      {"frightened ghost beside a wall", frightened, MeanOf(walls)},
+      {"frightened ghost on the floor", frightened, kFloor},
+      {"flashing against frightened", MeanOf({"BlueGhostF1.bmp", "BlueGhostF2.bmp"}), frightened},
+      {"sweat on the red ghost", sweat, MeanOf({"ghost1_1.bmp"})},
+      {"sweat on the pink ghost", sweat, MeanOf({"ghost2_1.bmp"})},
+      {"sweat on the orange ghost", sweat, MeanOf({"ghost4_1.bmp"})},
+  };
+  for (const auto& pair : pairs) EXPECT_GE(ColourDistance(pair.front, pair.back), kApart) << pair.what;
 }
 
 // Through the game's own loader, in both 16-bit formats: every clear pixel
