@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -121,11 +122,11 @@ TEST(BuiltPictures, EveryPictureIsABmpTheGameReadsSizedForItsPlace) {
       {"MogMoon", 1, 100, 1, 180},     // at x 220; the last one comes down to y 60
       {"Mog_Large", 39, 39, 39, 39},   // three times a cell
       {"NudeGhost", 13, 100, 13, 13},  // the eyes go over its left end, its right edge sits at x 100
-      {"Title5", 1, 320, 1, 140},      {"Checker", 1, 220, 1, 120},  // at (100, 120)
-      {"Sweat1", 1, 5, 1, 10},         // on a ghost, 8 in and 3 down
-      {"Mog", 13, 13, 13, 13},         {"ghost", 13, 13, 13, 13},    {"BlueGhost", 13, 13, 13, 13},
-      {"wall", 13, 13, 13, 13},        {"sDot", 13, 13, 13, 13},     {"lDot", 13, 13, 13, 13},
-      {"slipGhost", 13, 13, 13, 13},   {"", 1, 11, 1, 11},           // eyes, 2 in from a body's corner
+      {"Title5", 1, 320, 1, 140},     {"Checker", 1, 220, 1, 120},  // at (100, 120)
+      {"Sweat1", 1, 5, 1, 10},                                      // on a ghost, 8 in and 3 down
+      {"Mog", 13, 13, 13, 13},        {"ghost", 13, 13, 13, 13},   {"BlueGhost", 13, 13, 13, 13},
+      {"wall", 13, 13, 13, 13},       {"sDot", 13, 13, 13, 13},    {"lDot", 13, 13, 13, 13},
+      {"slipGhost", 13, 13, 13, 13},  {"", 1, 11, 1, 11},  // eyes, 2 in from a body's corner
   };
   for (const auto& [name, bmp] : Pictures().pictures) {
     const auto fits = [&picture = name](const auto& s) { return picture.starts_with(s.prefix); };
@@ -214,7 +215,6 @@ TEST(BuiltPictures, CharactersShowWhatTheyAreDrawnFor) {
   }
   EXPECT_NE(Get("ghost1_1.bmp").pixels, Get("ghost1_2.bmp").pixels);
   EXPECT_NE(Get("BlueGhost1.bmp").pixels, Get("BlueGhostF1.bmp").pixels);
-
 }
 
 // Through the game's own loader, in both 16-bit formats: every clear pixel
@@ -226,7 +226,7 @@ TEST_P(PicturesThroughSprite, LoadWithTheirSizeAndNoVisiblePixelTurnsIntoTheKey)
   platform::HeadlessOptions options;
   options.use555 = GetParam();
   ASSERT_EQ(Pictures().pictures.size(), 67u);
-  testsupport::HeadlessEnv env(options);
+  support::HeadlessEnv env(options);
   IDirectDraw* directDraw = nullptr;
   ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
   const std::uint16_t key = GetParam() ? 0x7E10 : 0xFC10;
@@ -254,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, PicturesThroughSprite, ::testing::Values(false
 
 // The picture tool run on the real sources plus one more file of our own.
 TEST(PictureTool, RefusesBrokenSourcesNamingTheLineAndWritesNothing) {
-  TempDir dir;
+  TempFolder dir;
   std::string command = ToolPath("pictures", "chompo_pictures") + " --out " + dir.File("out");
   for (const char* family : {"player", "dying", "ghosts", "eyes", "walls", "dots", "scenes"}) {
     command += " " + std::string(CHOMPO_SOURCE_DIR) + "/assets/pictures/" + family + ".pix";
