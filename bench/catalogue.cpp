@@ -3,15 +3,14 @@
 #include "app/catalogue.h"
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <string>
+#include <system_error>
 
 #include "app/globals.h"
-#include "bench_window.h"
-#include "platform/backend.h"
-#include "platform/headless/headless_backend.h"
+#include "support/game_window.h"
+#include "support/headless_env.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -22,21 +21,17 @@ void BM_LoadCatalogue(benchmark::State& state) {
     state.SkipWithError("no data folder: build the chompo_data target first");
     return;
   }
-  std::string pattern = (fs::temp_directory_path() / "chompo-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
+  std::error_code error;
+  const support::TempFolder scratch("chompo-bench", support::TempFolder::Place::Disk, error);
+  if (error) {
     state.SkipWithError("no scratch folder");
     return;
   }
-  const fs::path scratch(pattern);
-  fs::copy(data, scratch, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  const fs::path previousDir = fs::current_path();
-  fs::current_path(scratch);
+  fs::copy(data, scratch.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  const support::InFolder here(scratch.path());
 
-  platform::Backend* previous = &platform::CurrentBackend();
-  platform::HeadlessBackend backend;
-  platform::ResetCore();
-  platform::SetBackend(&backend);
-  HWND window = bench::OpenBenchWindow();
+  support::HeadlessEnv env;
+  HWND window = support::OpenGameWindow();
   soundDevice.Open(window);
 
   for (auto _ : state) {
@@ -50,11 +45,6 @@ void BM_LoadCatalogue(benchmark::State& state) {
 
   soundDevice.Close();
   display.Release();
-  platform::ResetCore();
-  platform::SetBackend(previous);
-  fs::current_path(previousDir);
-  std::error_code ignored;
-  fs::remove_all(scratch, ignored);
 }
 BENCHMARK(BM_LoadCatalogue)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

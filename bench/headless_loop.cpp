@@ -5,30 +5,11 @@
 
 #include <cstdint>
 
-#include "platform/backend.h"
 #include "platform/ddraw.h"
-#include "platform/headless/headless_backend.h"
 #include "platform/win32.h"
+#include "support/headless_env.h"
 
 namespace {
-
-// A fresh back end under the platform calls for one run.
-class FreshBackend {
- public:
-  FreshBackend() {
-    platform::ResetCore();
-    platform::SetBackend(&backend_);
-  }
-  ~FreshBackend() {
-    platform::ResetCore();
-    platform::SetBackend(nullptr);
-  }
-  FreshBackend(const FreshBackend&) = delete;
-  FreshBackend& operator=(const FreshBackend&) = delete;
-
- private:
-  platform::HeadlessBackend backend_;
-};
 
 constexpr DWORD kOneMinuteMs = 60000;
 
@@ -36,7 +17,7 @@ constexpr DWORD kOneMinuteMs = 60000;
 void BM_MessageLoopOneMinute(benchmark::State& state) {
   std::uint64_t passes = 0;
   for (auto _ : state) {
-    FreshBackend backend;
+    const support::HeadlessEnv fresh;
     const DWORD start = timeGetTime();
     MSG msg;
     while (timeGetTime() - start < kOneMinuteMs) {
@@ -55,7 +36,7 @@ BENCHMARK(BM_MessageLoopOneMinute)->Unit(benchmark::kMillisecond);
 void BM_FramedLoopOneMinute(benchmark::State& state) {
   std::uint64_t frames = 0;
   for (auto _ : state) {
-    FreshBackend backend;
+    const support::HeadlessEnv fresh;
     IDirectDraw* dd = nullptr;
     DirectDrawCreate(nullptr, &dd, nullptr);
     dd->SetDisplayMode(320, 240, 16);

@@ -11,10 +11,10 @@
 #include "app/catalogue.h"
 #include "app/game_vars.h"
 #include "app/globals.h"
-#include "bench_window.h"
 #include "game/stage.h"
-#include "platform/backend.h"
-#include "platform/headless/headless_backend.h"
+#include "support/game_window.h"
+#include "support/headless_env.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -40,10 +40,8 @@ void MakePicture(Sprite& sprite, std::uint16_t value, int inset) {
 void LoadPictures() {
   const std::filesystem::path data(CHOMPO_DATA_DIR);
   if (std::filesystem::exists(data / "Mog1.bmp") && std::filesystem::exists(data / "e1.eng")) {
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(data);
+    const support::InFolder here(data);
     LoadCatalogue();
-    std::filesystem::current_path(previous);
     return;
   }
   for (Sprite& s : playerPictures) MakePicture(s, 0xFFE0, 1);
@@ -102,18 +100,15 @@ void ReleaseAll(Sprite (&pictures)[N]) {
 }
 
 void BM_PlayfieldFrame(benchmark::State& state) {
-  platform::Backend* previous = &platform::CurrentBackend();
-  platform::HeadlessBackend backend;
-  platform::ResetCore();
-  platform::SetBackend(&backend);
-  bench::OpenBenchWindow();
+  support::HeadlessEnv env;
+  support::OpenGameWindow();
   if (display.GetDirectDraw() != nullptr && canvas.Create(display.GetDirectDraw(), 320, 240)) {
     LoadPictures();
     SetUpField();
     for (auto _ : state) {
       DrawPlayfield();
     }
-    benchmark::DoNotOptimize(backend.lastFrame().data());
+    benchmark::DoNotOptimize(env->lastFrame().data());
   } else {
     state.SkipWithError("no display");
   }
@@ -125,8 +120,6 @@ void BM_PlayfieldFrame(benchmark::State& state) {
   ReleaseAll(dyingPictures);
   canvas.Release();
   display.Release();
-  platform::ResetCore();
-  platform::SetBackend(previous);
 }
 BENCHMARK(BM_PlayfieldFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

@@ -3,15 +3,15 @@
 #pragma once
 
 #include "display/display.h"
-#include "fuzz_support.h"
 #include "platform/headless/headless_backend.h"
 #include "sprite/sprite.h"
+#include "support/backend_scope.h"
 
 namespace fuzzsupport {
 
 struct CanvasRig {
   explicit CanvasRig(platform::HeadlessOptions options = {}) : backend(options) {
-    const BackendScope scope(backend);
+    const support::BackendScope scope(backend);
     display.InitFullScreen(nullptr, 320, 240, 16);
     canvas.Create(display.GetDirectDraw(), 320, 240);
   }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "canvas_rig.h"
+#include "fuzz_support.h"
 #include "sprite/sprite.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 constexpr char kFileName[] = "input.bmp";
 
 void LoadAndDraw(fuzzsupport::CanvasRig& rig) {
-  const fuzzsupport::BackendScope scope(rig.backend);
+  const support::BackendScope scope(rig.backend);
   Sprite picture;
   picture.LoadBmp(rig.display.GetDirectDraw(), kFileName);
   IDirectDrawSurface* dest = rig.canvas.GetSurface();

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "canvas_rig.h"
+#include "fuzz_support.h"
 #include "sprite/sprite.h"
 #include "text/font_set.h"
 
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzzsupport::InWorkFolder here;
   static fuzzsupport::CanvasRig rig;
   fuzzsupport::WriteInput(kFileName, data, size);
-  const fuzzsupport::BackendScope scope(rig.backend);
+  const support::BackendScope scope(rig.backend);
 
   // Static: 4 KB of glyphs is more than a fuzzer's stack likes; reset per run.
   static FontSet font;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <system_error>
 
 #include "actors/actor.h"
 #include "actors/ghost.h"
@@ -21,6 +22,8 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/win32.h"
 #include "stage_input.h"
+#include "support/backend_scope.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -40,11 +43,12 @@ class QuickBackend final : public platform::HeadlessBackend {
 
 void LoadCatalogueOnce() {
   platform::HeadlessBackend setup;
-  const fuzzsupport::BackendScope scope(setup);
+  const support::BackendScope scope(setup);
   display.InitFullScreen(nullptr, 320, 240, 16);
   canvas.Create(display.GetDirectDraw(), 320, 240);
-  const fuzzsupport::InFolder data(CHOMPO_DATA_DIR);
-  if (data.entered()) {
+  std::error_code missing;
+  const support::InFolder data(CHOMPO_DATA_DIR, missing);
+  if (!missing) {
     LoadCatalogue();
   } else {
     std::fprintf(stderr, "chompo fuzz: no data folder %s: the stages are drawn without pictures\n",
@@ -91,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteStageFiles(parts);
 
   QuickBackend backend;
-  const fuzzsupport::BackendScope scope(backend);
+  const support::BackendScope scope(backend);
   ResetGame(parts.stage);
   StartStage();
   int held = -1;

@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "platform/headless/headless_backend.h"
 #include "sound/sound_device.h"
+#include "support/backend_scope.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A fresh back end per input: its recorded calls and mixed stream would
   // otherwise grow without end.
   platform::HeadlessBackend backend(platform::HeadlessOptions{.mixAudio = true, .audioRate = 11025});
-  const fuzzsupport::BackendScope scope(backend);
+  const support::BackendScope scope(backend);
   SoundDevice device;
   if (!device.Open(nullptr)) {
     std::abort();  // the headless back end always has a device

@@ -1,30 +1,26 @@
-// Helpers for the data tests: reading the built files, temporary folders and
-// running the data tools as the build does.
+// Helpers for the data tests: reading the built files and running the data
+// tools as the build does.
 #pragma once
 
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
+
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace datatest {
 
-using Bytes = std::vector<std::uint8_t>;
+using support::Bytes;
+using support::ReadBytes;
+using support::TempFolder;
+using support::WriteText;
 
 inline std::string DataFile(const std::string& name) { return std::string(CHOMPO_DATA_DIR) + "/" + name; }
 inline std::string ToolPath(const std::string& folder, const std::string& tool) {
   return std::string(CHOMPO_BINARY_DIR) + "/tools/" + folder + "/" + tool;
-}
-
-inline Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Little-endian unsigned value of `size` bytes.
@@ -36,29 +32,6 @@ inline std::uint32_t Le(const Bytes& bytes, std::size_t at, int size = 4) {
 inline std::int32_t I32(const Bytes& bytes, std::size_t at) {
   return static_cast<std::int32_t>(Le(bytes, at));
 }
-
-inline void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "chompo-data-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 struct ToolRun {
   int status = -1;     // exit status, -1 when the tool did not run to an exit

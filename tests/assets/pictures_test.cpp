@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -274,7 +275,7 @@ TEST_P(PicturesThroughSprite, LoadWithTheirSizeAndNoVisiblePixelTurnsIntoTheKey)
   platform::HeadlessOptions options;
   options.use555 = GetParam();
   ASSERT_EQ(Pictures().pictures.size(), 67u);
-  testsupport::HeadlessEnv env(options);
+  support::HeadlessEnv env(options);
   IDirectDraw* directDraw = nullptr;
   ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
   const std::uint16_t key = GetParam() ? 0x7E10 : 0xFC10;
@@ -302,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, PicturesThroughSprite, ::testing::Values(false
 
 // The picture tool run on the real sources plus one more file of our own.
 TEST(PictureTool, RefusesBrokenSourcesNamingTheLineAndWritesNothing) {
-  TempDir dir;
+  TempFolder dir;
   std::string command = ToolPath("pictures", "chompo_pictures") + " --out " + dir.File("out");
   for (const char* family : {"player", "dying", "ghosts", "eyes", "walls", "dots", "scenes"}) {
     command += " " + std::string(CHOMPO_SOURCE_DIR) + "/assets/pictures/" + family + ".pix";

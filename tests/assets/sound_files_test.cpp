@@ -32,8 +32,8 @@ Wave ReadWave(const std::string& path) {
   Wave wave;
   EXPECT_GE(file.size(), 46u) << path;
   if (file.size() < 46) return wave;
-  const Bytes format = {'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                        0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a'};
+  const Bytes format = {'W',  'A',  'V', 'E', 'f',  'm',  't', ' ', 16, 0, 0,  0, 1,   0,   1,   0,
+                        0x22, 0x56, 0,   0,   0x44, 0xAC, 0,   0,   2,  0, 16, 0, 'd', 'a', 't', 'a'};
   EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF") << path;
   EXPECT_EQ(Le(file, 4), file.size() - 8) << path;
   EXPECT_EQ(Bytes(file.begin() + 8, file.begin() + 40), format) << path;
@@ -58,7 +58,7 @@ const struct {
 TEST(SoundFiles, FitTheirMomentsAndTheGamePlaysEachForItsLength) {
   platform::HeadlessOptions options;
   options.mixAudio = true;
-  testsupport::HeadlessEnv env(options);
+  support::HeadlessEnv env(options);
   SoundDevice device;
   ASSERT_TRUE(device.Open(nullptr));
   for (const auto& sound : kSounds) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "data_test_support.h"
 #include "game/stage.h"
 #include "support/headless_env.h"
+#include "support/temp_folder.h"
 
 namespace datatest {
 namespace {
@@ -30,9 +30,8 @@ struct Stage {
 
 // Every stage as the game reads it; ReadStageMap and ReadStageScript open the files by plain name.
 std::vector<Stage> GameReadsStages() {
-  testsupport::HeadlessEnv env;
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(CHOMPO_DATA_DIR);
+  support::HeadlessEnv env;
+  const support::InFolder data(CHOMPO_DATA_DIR);
   std::vector<Stage> stages;
   for (int number = 1; number <= 10; ++number) {
     stageNumber = number;
@@ -50,7 +49,6 @@ std::vector<Stage> GameReadsStages() {
     }
     stages.push_back(stage);
   }
-  std::filesystem::current_path(previous);
   stageNumber = 1;
   return stages;
 }

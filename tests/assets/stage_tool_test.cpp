@@ -42,7 +42,7 @@ class StageTool : public ::testing::Test {
            std::filesystem::exists(dir_.File("StageData.scp"));
   }
 
-  TempDir dir_;
+  TempFolder dir_;
 };
 
 TEST_F(StageTool, WritesAGoodSetInTheGamesLayout) {
@@ -78,8 +78,14 @@ TEST_F(StageTool, RefusesEachBrokenMazeNamingStageCellAndRule) {
       {"dead end", {{{2, 9}, ' '}}, "row 2, column 9: dead end"},
       {"wide open block", {{{2, 2}, ' '}}, "row 1, column 1: open block"},
       {"closed pocket",
-       {{{4, 4}, ' '}, {{4, 5}, ' '}, {{4, 6}, ' '}, {{5, 4}, '.'}, {{5, 6}, ' '}, {{6, 4}, ' '},
-        {{6, 5}, ' '}, {{6, 6}, ' '}},
+       {{{4, 4}, ' '},
+        {{4, 5}, ' '},
+        {{4, 6}, ' '},
+        {{5, 4}, '.'},
+        {{5, 6}, ' '},
+        {{6, 4}, ' '},
+        {{6, 5}, ' '},
+        {{6, 6}, ' '}},
        "row 5, column 4: reach: dot cannot be reached"},
       {"ghost beside the player", {{{1, 16}, ' '}, {{16, 12}, '3'}}, "row 16, column 12: ghost distance"},
       {"second player", {{{16, 12}, 'P'}}, "row 16, column 12: start cells: second start for the player"},

@@ -34,13 +34,13 @@ std::vector<std::int32_t> transitions;
 class CatalogueTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    ChangeDir here(dir_.path);  // the high score is written there, nowhere else
+    InFolder here(dir_.path());  // the high score is written there, nowhere else
     ReleaseCatalogue();
     soundDevice.Close();
     gameStateWatcher = nullptr;
   }
   DisplayRig rig_{{}, &display};
-  TempDir dir_;
+  TempFolder dir_;
 };
 
 TEST_F(CatalogueTest, TablesEffectsStartUpValuesAndTheirRelease) {
@@ -68,7 +68,7 @@ TEST_F(CatalogueTest, TablesEffectsStartUpValuesAndTheirRelease) {
   const auto& calls = rig_.backend().soundCalls();
   const std::size_t loaded = calls.size();
   {
-    ChangeDir here(dir_.path);
+    InFolder here(dir_.path());
     EXPECT_TRUE(LoadCatalogue());
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -87,7 +87,7 @@ TEST_F(CatalogueTest, TablesEffectsStartUpValuesAndTheirRelease) {
 
   const std::size_t released = calls.size();
   {
-    ChangeDir here(dir_.path);
+    InFolder here(dir_.path());
     ReleaseCatalogue();
   }
   ASSERT_EQ(calls.size() - released, 5u);
@@ -98,8 +98,8 @@ TEST_F(CatalogueTest, TablesEffectsStartUpValuesAndTheirRelease) {
   for (const auto& [name, picture] : files) EXPECT_EQ(picture->GetSurface(), nullptr) << name;
 
   // Missing files leave empty entries and no effects; the game goes on.
-  TempDir empty;
-  ChangeDir there(empty.path);
+  TempFolder empty;
+  InFolder there(empty.path());
   EXPECT_TRUE(LoadCatalogue());
   EXPECT_EQ(wallPictures[3].GetSurface(), nullptr);
   EXPECT_FALSE(dotEffect.Loaded());

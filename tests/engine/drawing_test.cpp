@@ -1,6 +1,8 @@
 // The display, sprites, BMP loading and text: what lands on a canvas.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "engine_support.h"
 #include "text/font_set.h"
 
@@ -58,7 +60,7 @@ class DrawingTest : public ::testing::TestWithParam<bool> {
   }
 
   DisplayRig rig_;
-  TempDir dir_;
+  TempFolder dir_;
   Sprite canvas_;
 };
 

@@ -1,57 +1,30 @@
-// Shared by the engine tests: scratch folders, files written byte by byte,
-// a display on the headless back end and pictures filled pixel by pixel.
+// Shared by the engine tests: files written byte by byte, a display on the
+// headless back end and pictures filled pixel by pixel.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "display/display.h"
 #include "sprite/sprite.h"
+#include "support/files.h"
 #include "support/headless_env.h"
+#include "support/temp_folder.h"
 
 namespace enginetest {
 
-using Bytes = std::vector<std::uint8_t>;
+using support::Bytes;
+using support::InFolder;
+using support::PutLe;
+using support::ReadBytes;
+using support::TempFolder;
+using support::WriteBytes;
 inline constexpr std::uint16_t kClearValue = 1;
 
-struct TempDir {
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "chompo-engine-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  std::string File(const std::string& name) const { return path + "/" + name; }
-  std::string path;
-};
-
-// The game opens its data files by plain names in the working directory.
-struct ChangeDir {
-  explicit ChangeDir(const std::string& dir) { std::filesystem::current_path(dir); }
-  ~ChangeDir() { std::filesystem::current_path(previous); }
-  std::filesystem::path previous = std::filesystem::current_path();
-};
-
-inline void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-inline Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-inline void PutLe(Bytes& out, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
 // ImageMagick and SoX come with the test set-up; without them those cases skip.
 inline bool RunTool(const std::string& command) {
   return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -139,7 +112,7 @@ struct DisplayRig {
   platform::HeadlessBackend& backend() { return env.backend(); }
   IDirectDraw* directDraw() { return display.GetDirectDraw(); }
 
-  testsupport::HeadlessEnv env;
+  support::HeadlessEnv env;
   Display own;
   Display& display;
   bool initResult = false;

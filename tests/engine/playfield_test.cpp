@@ -102,7 +102,7 @@ class PlayfieldTest : public ::testing::Test {
   }
 
   DisplayRig rig_{{}, &display};
-  TempDir dir_;
+  TempFolder dir_;
 };
 
 TEST_F(PlayfieldTest, WallNumbersAndBlinkingLargeDots) {

@@ -33,7 +33,7 @@ class SoundTest : public ::testing::Test {
   }
 
   DisplayRig rig_{platform::HeadlessOptions{.mixAudio = true, .audioRate = 8000}};
-  TempDir dir_;
+  TempFolder dir_;
   SoundDevice device_;
 };
 
@@ -117,7 +117,7 @@ TEST_F(SoundTest, ChunksInEitherOrderAndRewindRestartsWhilePlayAloneRunsOn) {
 
 TEST(NoSoundDevice, EverythingIsSilent) {
   DisplayRig rig(platform::HeadlessOptions{.soundDevice = false});
-  TempDir dir;
+  TempFolder dir;
   SoundDevice device;
   EXPECT_FALSE(device.Open(nullptr));
   WriteBytes(dir.File("dot.wav"), Riff({{"fmt ", Format(1, 1, 8000, 8)}, {"data", Samples(64)}}));

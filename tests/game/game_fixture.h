@@ -3,12 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "app/game_vars.h"
@@ -16,33 +12,26 @@
 #include "game/gates.h"
 #include "game/play_frame.h"
 #include "game/stage.h"
+#include "support/files.h"
+#include "support/game_window.h"
 #include "support/headless_env.h"
+#include "support/temp_folder.h"
 
 namespace gametest {
 
-using Bytes = std::vector<unsigned char>;
+using support::Bytes;
 
 struct Stage {
   MazeGrid maze{};
   std::array<std::array<std::int32_t, 2>, 5> starts{};  // column and row: the player, then ghosts 0 to 3
 };
 
-inline void WriteFile(const char* name, const Bytes& bytes) {
-  std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
-
-inline Bytes ReadFile(const char* name) {
-  std::ifstream in(name, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Both stage files. Names of 3, 2, 2, 2 and 2 bytes make each script record
 // exactly 65 bytes long.
 inline void WriteStages(const std::vector<Stage>& stages) {
   Bytes map, script;
   const auto put = [](Bytes& bytes, std::size_t value) {
-    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<unsigned char>(value >> shift));
+    support::PutLe(bytes, static_cast<std::uint32_t>(value), 4);
   };
   put(map, stages.size());
   put(script, stages.size());
@@ -61,16 +50,13 @@ inline void WriteStages(const std::vector<Stage>& stages) {
       put(script, stages[n].starts[i][1]);
     }
   }
-  WriteFile("StageData.map", map);
-  WriteFile("StageData.scp", script);
+  support::WriteBytes("StageData.map", map);
+  support::WriteBytes("StageData.scp", script);
 }
 
 class GameTest : public ::testing::Test {
  protected:
   explicit GameTest(platform::HeadlessOptions options = {}) : env_(options) {
-    char pattern[] = "/tmp/chompo-game-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    std::filesystem::current_path(folder_);
     maze = MazeGrid{};
     player = ghosts[0] = ghosts[1] = ghosts[2] = ghosts[3] = Actor{};
     SetGameState(Play);
@@ -86,8 +72,6 @@ class GameTest : public ::testing::Test {
   ~GameTest() override {
     canvas.Release();
     display.Release();
-    std::filesystem::current_path("/");
-    std::filesystem::remove_all(folder_);
   }
 
   platform::HeadlessBackend& backend() { return env_.backend(); }
@@ -95,18 +79,14 @@ class GameTest : public ::testing::Test {
 
   // The window, display and canvas, as start-up makes them.
   void OpenDisplay() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "Test";
-    RegisterClassA(&windowClass);
-    mainWindow = CreateWindowExA(0, "Test", "", 0, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
-    display.InitFullScreen(mainWindow, 320, 240, 16);
+    mainWindow = support::OpenGameWindow();
     canvas.Create(display.GetDirectDraw(), 320, 240);
   }
 
  private:
-  testsupport::HeadlessEnv env_;
-  std::filesystem::path folder_;
+  support::HeadlessEnv env_;
+  support::TempFolder folder_{"chompo-game"};
+  support::InFolder here_{folder_.path()};
 };
 
 }  // namespace gametest

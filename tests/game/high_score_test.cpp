@@ -3,8 +3,11 @@
 #include "game/high_score.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <iterator>
 
 #include "app/shell.h"
 #include "game_fixture.h"
@@ -19,7 +22,7 @@ TEST_F(GameTest, HighScoreIsFourLittleEndianBytesAndZeroForAnythingLess) {
   const std::pair<Bytes, std::int32_t> cases[] = {
       {{0x34, 0x30, 0x00, 0x00}, 12340}, {{0xFE, 0xFF, 0xFF, 0xFF, 0x77}, -2}, {{0x34, 0x30, 0x01}, 0}};
   for (const auto& [bytes, expected] : cases) {
-    gametest::WriteFile("HighScore.sco", bytes);
+    support::WriteBytes("HighScore.sco", bytes);
     highScore = 999;
     ReadHighScore();
     EXPECT_EQ(highScore, expected);
@@ -34,14 +37,14 @@ TEST_F(GameTest, HighScoreIsFourLittleEndianBytesAndZeroForAnythingLess) {
 }
 
 TEST_F(GameTest, HighScoreFileIsReplacedWholeOrNotAtAll) {
-  gametest::WriteFile("HighScore.sco", {0x88, 0x13, 0x00, 0x00, 0x99});
+  support::WriteBytes("HighScore.sco", {0x88, 0x13, 0x00, 0x00, 0x99});
   // A second name keeps the old bytes only if the new value went to a new
   // file that took over the name.
   ASSERT_EQ(link("HighScore.sco", "old"), 0);
   highScore = 7000;
   WriteHighScore();
-  EXPECT_EQ(gametest::ReadFile("HighScore.sco"), (Bytes{0x58, 0x1B, 0x00, 0x00}));
-  EXPECT_EQ(gametest::ReadFile("old"), (Bytes{0x88, 0x13, 0x00, 0x00, 0x99}));
+  EXPECT_EQ(support::ReadBytes("HighScore.sco"), (Bytes{0x58, 0x1B, 0x00, 0x00}));
+  EXPECT_EQ(support::ReadBytes("old"), (Bytes{0x88, 0x13, 0x00, 0x00, 0x99}));
   // No file may grow, as on a full disk (its signal ignored, so the write
   // merely fails): the old file stays.
   const auto handler = std::signal(SIGXFSZ, SIG_IGN);
@@ -54,7 +57,7 @@ TEST_F(GameTest, HighScoreFileIsReplacedWholeOrNotAtAll) {
   WriteHighScore();
   setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(gametest::ReadFile("HighScore.sco"), (Bytes{0x58, 0x1B, 0x00, 0x00}));
+  EXPECT_EQ(support::ReadBytes("HighScore.sco"), (Bytes{0x58, 0x1B, 0x00, 0x00}));
   const std::filesystem::directory_iterator files(".");
   EXPECT_EQ(std::distance(begin(files), end(files)), 2) << "no temporary file is left";
 }
@@ -87,7 +90,7 @@ TEST_F(GameTest, AQuitSavesTheBestScoreOnceThoughEscOrTheCloseButtonFollow) {
     backend().AddEvent({0, platform::ScriptEvent::Kind::Press, VK_SPACE});  // starts a game
     backend().SetDeadline(backend().elapsed() + 60000, [] { PostQuitMessage(99); });
     EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0) << "ended by itself";
-    EXPECT_EQ(gametest::ReadFile("HighScore.sco"), (Bytes{30, 0, 0, 0})) << close;
+    EXPECT_EQ(support::ReadBytes("HighScore.sco"), (Bytes{30, 0, 0, 0})) << close;
     EXPECT_EQ(highScore, 4242) << "a second save would have changed the file";
     std::filesystem::remove("HighScore.sco");
     canvas.Release();

@@ -2,6 +2,9 @@
 #include <sys/stat.h>
 
 #include "game/death.h"
+
+#include <filesystem>
+
 #include "game_fixture.h"
 
 namespace {
@@ -22,7 +25,7 @@ std::vector<Stage> Stages(int count) {
 
 TEST_F(GameTest, StageRecordsAreReadAtTheirOffsetsAndBadFilesReadSafely) {
   gametest::WriteStages(Stages(10));
-  const Bytes map = gametest::ReadFile("StageData.map");
+  const Bytes map = support::ReadBytes("StageData.map");
   ReadStageMap(10);
   ReadStageMap(11);
   ReadStageMap(0);
@@ -34,10 +37,10 @@ TEST_F(GameTest, StageRecordsAreReadAtTheirOffsetsAndBadFilesReadSafely) {
   // A 200-byte name is skipped and its entry read on; a start cell beyond
   // the grid is wrapped into it.
   gametest::WriteStages({{.starts = {{{5, 9}, {-1, 18}, {2000000003, 3}}}}});
-  Bytes script = gametest::ReadFile("StageData.scp");
+  Bytes script = support::ReadBytes("StageData.scp");
   script[8] = 200;
   script.insert(script.begin() + 12, 197, 'N');
-  gametest::WriteFile("StageData.scp", script);
+  support::WriteBytes("StageData.scp", script);
   ReadStageScript(1);
   EXPECT_EQ(player.x * 1000 + player.y, 65117);
   EXPECT_EQ(ghosts[0].x * 1000 + ghosts[0].y, 247000);
@@ -45,7 +48,7 @@ TEST_F(GameTest, StageRecordsAreReadAtTheirOffsetsAndBadFilesReadSafely) {
 
   // No file, a negative count or a cut count changes nothing; a short file
   // fills what it holds and leaves the rest.
-  Bytes cut = gametest::ReadFile("StageData.map");  // one stage without walls
+  Bytes cut = support::ReadBytes("StageData.map");  // one stage without walls
   cut.resize(4 + 4 + 100 * 4 + 2);
   maze = MazeGrid{};
   maze.walls[4][19] = maze.walls[5][0] = 1;
@@ -54,7 +57,7 @@ TEST_F(GameTest, StageRecordsAreReadAtTheirOffsetsAndBadFilesReadSafely) {
   for (const Bytes& bytes : {Bytes{1, 0}, negative, cut}) {
     std::filesystem::remove("StageData.map");
     ReadStageMap(1);
-    gametest::WriteFile("StageData.map", bytes);
+    support::WriteBytes("StageData.map", bytes);
     ReadStageMap(1);
   }
   // Nor does a FIFO under the name: opening it never waits for a writer.
@@ -64,9 +67,9 @@ TEST_F(GameTest, StageRecordsAreReadAtTheirOffsetsAndBadFilesReadSafely) {
   std::filesystem::remove("StageData.map");
   EXPECT_EQ(maze.dots[8][1] * 100 + maze.walls[4][19] * 10 + maze.walls[5][0], 1) << "cells 99 and 100";
   gametest::WriteStages(Stages(1));
-  script = gametest::ReadFile("StageData.scp");
+  script = support::ReadBytes("StageData.scp");
   script.resize(4 + 4 + 13 + 12 + 6);  // ends inside ghost 1's column
-  gametest::WriteFile("StageData.scp", script);
+  support::WriteBytes("StageData.scp", script);
   ReadStageScript(1);
   EXPECT_EQ(ghosts[0].x * 1000 + ghosts[1].x, 13039);
 }

@@ -11,7 +11,7 @@ namespace {
 
 using platform::HeadlessBackend;
 using Kind = platform::ScriptEvent::Kind;
-using testsupport::HeadlessEnv;
+using support::HeadlessEnv;
 
 TEST(HeadlessClockTest, TheCounterWrapsAndOnlyTheContractedCallsMoveIt) {
   HeadlessEnv env({.clockStart = 0xFFFFFFF0u});

@@ -13,7 +13,7 @@
 namespace {
 
 using Kind = platform::ScriptEvent::Kind;
-using testsupport::HeadlessEnv;
+using support::HeadlessEnv;
 using Messages = std::vector<std::pair<UINT, WPARAM>>;
 
 Messages seen;  // what the window procedure was handed

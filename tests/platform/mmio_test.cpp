@@ -1,20 +1,19 @@
 #include "platform/mmio.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 
 #include "platform/win32.h"
+#include "support/files.h"
 #include "support/headless_env.h"
+#include "support/temp_folder.h"
 
 namespace {
 
-using testsupport::HeadlessEnv;
+using support::HeadlessEnv;
 
 // A chunk as RIFF lays it out: id, size, body, and a pad byte after an odd
 // body. declaredSize, when given, is written instead of the true size.
@@ -39,10 +38,9 @@ std::string Pattern(std::size_t size) {
 
 // A file holding the given bytes for as long as the object lives.
 struct TempFile {
-  const std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("chompo_mmio_" + std::to_string(::getpid()) + ".wav");
-  explicit TempFile(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-  ~TempFile() { std::filesystem::remove(path); }
+  support::TempFolder folder;
+  const std::string path = folder.File("sound.wav");
+  explicit TempFile(const std::string& bytes) { support::WriteText(path, bytes); }
 };
 
 // The walk a WAV loader makes: the RIFF form, "fmt " and its 16 bytes, back
@@ -112,9 +110,9 @@ TEST(MmioTest, TruncatedFilesAndOverlongChunksFailWithoutReadingOutsideThem) {
   const std::string pastParent =
       Riff(Chunk("fmt ", kFormat) + Chunk("data", Pattern(40), 400), 4 + 24 + 8 + 40) + Pattern(600);
   const std::pair<std::string, int> cases[] = {
-      {good.substr(0, 6), 2},                // the RIFF header cut short
+      {good.substr(0, 6), 2},                 // the RIFF header cut short
       {good.substr(0, good.size() - 10), 2},  // the RIFF size past the end of the file
-      {Riff("fmt \x10"), 3},                 // a sub-chunk header cut short
+      {Riff("fmt \x10"), 3},                  // a sub-chunk header cut short
       {pastParent, 6},
   };
   for (const auto& [bytes, failingStep] : cases) {

@@ -14,7 +14,7 @@
 namespace {
 
 using platform::Mixer;
-using testsupport::HeadlessEnv;
+using support::HeadlessEnv;
 using Samples = std::vector<std::int16_t>;
 
 WAVEFORMATEX Format(WORD channels, DWORD rate, WORD bits) {
@@ -138,9 +138,12 @@ TEST_F(SoundDeviceTest, PlayRewindAndReleaseFollowTheRulesAndEveryCallIsRecorded
   using Op = platform::SoundCall::Op;
   std::vector<std::pair<Op, std::uint32_t>> calls;
   for (const auto& recorded : env_->soundCalls()) calls.emplace_back(recorded.call.op, recorded.time);
-  EXPECT_EQ(calls, (std::vector<std::pair<Op, std::uint32_t>>{{Op::Create, 0x1000}, {Op::Play, 0x1000},
-                                                              {Op::Play, 0x100A}, {Op::Rewind, 0x1014},
-                                                              {Op::Play, 0x1082}, {Op::Release, 0x1083}}));
+  EXPECT_EQ(calls, (std::vector<std::pair<Op, std::uint32_t>>{{Op::Create, 0x1000},
+                                                              {Op::Play, 0x1000},
+                                                              {Op::Play, 0x100A},
+                                                              {Op::Rewind, 0x1014},
+                                                              {Op::Play, 0x1082},
+                                                              {Op::Release, 0x1083}}));
 }
 
 TEST_F(SoundDeviceTest, OnlyStaticPcmBuffersOfSupportedFormatsAreCreated) {
@@ -150,12 +153,18 @@ TEST_F(SoundDeviceTest, OnlyStaticPcmBuffersOfSupportedFormatsAreCreated) {
   badAlign.nBlockAlign = 2;
   const WAVEFORMATEX mono = Format(1, 22050, 16);
   const std::tuple<WAVEFORMATEX, DWORD, DWORD, bool> cases[] = {
-      {Format(1, 11025, 8), DSBCAPS_STATIC, 1, true},    {Format(2, 48000, 16), DSBCAPS_STATIC, 4000, true},
-      {Format(1, 4000, 16), DSBCAPS_STATIC, 2, true},    {notPcm, DSBCAPS_STATIC, 100, false},
-      {Format(1, 22050, 24), DSBCAPS_STATIC, 99, false}, {Format(3, 22050, 16), DSBCAPS_STATIC, 60, false},
-      {Format(1, 3999, 16), DSBCAPS_STATIC, 100, false}, {Format(1, 48001, 16), DSBCAPS_STATIC, 100, false},
-      {badAlign, DSBCAPS_STATIC, 100, false},            {mono, DSBCAPS_STATIC, 0, false},
-      {mono, 0, 100, false},                             {mono, DSBCAPS_STATIC | 0x80, 100, false},
+      {Format(1, 11025, 8), DSBCAPS_STATIC, 1, true},
+      {Format(2, 48000, 16), DSBCAPS_STATIC, 4000, true},
+      {Format(1, 4000, 16), DSBCAPS_STATIC, 2, true},
+      {notPcm, DSBCAPS_STATIC, 100, false},
+      {Format(1, 22050, 24), DSBCAPS_STATIC, 99, false},
+      {Format(3, 22050, 16), DSBCAPS_STATIC, 60, false},
+      {Format(1, 3999, 16), DSBCAPS_STATIC, 100, false},
+      {Format(1, 48001, 16), DSBCAPS_STATIC, 100, false},
+      {badAlign, DSBCAPS_STATIC, 100, false},
+      {mono, DSBCAPS_STATIC, 0, false},
+      {mono, 0, 100, false},
+      {mono, DSBCAPS_STATIC | 0x80, 100, false},
   };
   for (const auto& [format, flags, bytes, accepted] : cases) {
     IDirectSoundBuffer* buffer = nullptr;

@@ -10,7 +10,7 @@
 
 namespace {
 
-using testsupport::HeadlessEnv;
+using support::HeadlessEnv;
 using PixelRule = std::function<std::uint16_t(int, int)>;
 
 // Every pixel a different value, so a copy shows where each one came from.

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -23,7 +21,9 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/win32.h"
 #include "screens/screens.h"
+#include "support/files.h"
 #include "support/headless_env.h"
+#include "support/temp_folder.h"
 
 namespace screentest {
 
@@ -35,17 +35,15 @@ inline constexpr std::uint16_t kWhite = 0xFFFF;
 // Sound buffers are told apart by their size.
 inline constexpr std::uint32_t kStageStartWaveBytes = 500, kIntermissionWaveBytes = 8000;
 
-inline void Put(std::string& out, std::uint32_t value, int bytes) {  // little-endian
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> 8 * i & 0xFF);
-}
+using support::PutLe;
 
 inline std::string SolidBmp(int width, int height, unsigned color565) {  // 24 bits a pixel
   const int rowBytes = (width * 3 + 3) / 4 * 4;
   std::string bmp = "BM", row;
   for (int field : {54 + rowBytes * height, 0, 54, 40, width, height, 1 | 24 << 16, 0, 0, 0, 0, 0, 0})
-    Put(bmp, field, 4);
+    PutLe(bmp, field, 4);
   for (int x = 0; x < width; ++x)
-    Put(row, (color565 & 0x1F) << 3 | (color565 >> 5 & 0x3F) << 10 | color565 >> 11 << 19, 3);
+    PutLe(row, (color565 & 0x1F) << 3 | (color565 >> 5 & 0x3F) << 10 | color565 >> 11 << 19, 3);
   row.append(rowBytes - width * 3, '\0');
   for (int y = 0; y < height; ++y) bmp += row;
   return bmp;
@@ -53,11 +51,11 @@ inline std::string SolidBmp(int width, int height, unsigned color565) {  // 24 b
 
 inline std::string Wave(std::uint32_t bytes) {  // 8-bit mono PCM at 8000 Hz
   std::string wave = "RIFF";
-  Put(wave, 36 + bytes, 4);
+  PutLe(wave, 36 + bytes, 4);
   wave += "WAVEfmt ";
   for (std::uint32_t field : {16u, 1u | 1u << 16, 8000u, 8000u, 1u | 8u << 16, 0x61746164u, bytes})
-    Put(wave, field, 4);  // ... "data" and its size
-  for (std::uint32_t i = 0; i < bytes; ++i) Put(wave, 128 + i % 16, 1);
+    PutLe(wave, field, 4);  // ... "data" and its size
+  for (std::uint32_t i = 0; i < bytes; ++i) PutLe(wave, 128 + i % 16, 1);
   return wave;
 }
 
@@ -66,20 +64,20 @@ inline std::string Wave(std::uint32_t bytes) {  // 8-bit mono PCM at 8000 Hz
 // the player starts on cell (9, 13), the ghosts on (8..11, 7).
 inline std::pair<std::string, std::string> Stages() {
   std::string map, script;
-  Put(map, 10, 4);
-  Put(script, 10, 4);
+  PutLe(map, 10, 4);
+  PutLe(script, 10, 4);
   for (std::uint32_t stage = 1; stage <= 10; ++stage) {
-    Put(map, stage, 4);
+    PutLe(map, stage, 4);
     for (int cell = 0; cell < 2 * 18 * 20; ++cell) {  // the walls, then the dots
       const int r = cell / 20 % 18, c = cell % 20;
       const bool border = r == 0 || r == 17, corner = (r == 1 || r == 16) && (c == 1 || c == 18);
-      Put(map, cell < 18 * 20 ? (border ? 1 + c % 16 : 0) : (border ? 0 : corner ? 2 : 1), 4);
+      PutLe(map, cell < 18 * 20 ? (border ? 1 + c % 16 : 0) : (border ? 0 : corner ? 2 : 1), 4);
     }
-    Put(script, stage, 4);
+    PutLe(script, stage, 4);
     for (std::uint32_t actor = 0; actor < 5; ++actor) {
       script += (actor == 0 ? std::string("\3MOG") : "\2G" + std::to_string(actor)) + '\0';
-      Put(script, actor == 0 ? 9 : 7 + actor, 4);
-      Put(script, actor == 0 ? 13 : 7, 4);
+      PutLe(script, actor == 0 ? 9 : 7 + actor, 4);
+      PutLe(script, actor == 0 ? 13 : 7, 4);
     }
   }
   return {map, script};
@@ -90,12 +88,10 @@ inline std::pair<std::string, std::string> Stages() {
 // text colours, the background or the transparent key.
 struct DataFolder {
   std::map<std::string, std::uint16_t> colors;
-  std::string path;
+  support::TempFolder folder{"chompo-screens"};
 
   DataFolder() {
-    char pattern[] = "/tmp/chompo-screens-XXXXXX";
-    path = mkdtemp(pattern);
-    std::filesystem::current_path(path);
+    std::filesystem::current_path(folder.path());
     std::map<std::string, std::string> files;
     // Stem, count (0: one file without a number), width, height, and how much
     // narrower each numbered picture is than the one before.
@@ -126,11 +122,7 @@ struct DataFolder {
     for (int c = 0; c < 256; ++c)
       files["e1.eng"] += std::string{static_cast<char>(c), '\xFF'} + std::string(14, '\0');
     std::tie(files["StageData.map"], files["StageData.scp"]) = Stages();
-    for (const auto& [file, bytes] : files) std::ofstream(file, std::ios::binary) << bytes;
-  }
-  ~DataFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    for (const auto& [file, bytes] : files) support::WriteText(file, bytes);
   }
 };
 
@@ -252,7 +244,7 @@ class ScreenTest : public ::testing::Test {
     });
   }
 
-  testsupport::HeadlessEnv env_;
+  support::HeadlessEnv env_;
 };
 
 }  // namespace screentest

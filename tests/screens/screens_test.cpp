@@ -2,7 +2,6 @@
 // the virtual clock: what they present and the state they leave.
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <tuple>
 
 #include "screen_fixture.h"
@@ -141,8 +140,7 @@ TEST_F(TitleCreditsTest, SpaceAfterTheLastSceneStartsAFreshGameWithTheHighScoreW
   EXPECT_EQ(frame.Count(kBackground) + frame.Count(kWhite) + frame.Count(To565(0xDEB8FF)), 320 * 240);
   EXPECT_EQ(std::tuple(gameState, stageNumber, lives, score, intermissionCount, highScore),
             std::tuple(Attract, 1, 2, 0, 0, 7000));
-  std::ifstream file("HighScore.sco", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), std::string("\x58\x1B\0\0", 4));
+  EXPECT_EQ(support::ReadText("HighScore.sco"), std::string("\x58\x1B\0\0", 4));
   // The scene's tune is given back once; the catalogue's effects are new.
   EXPECT_EQ(CountCalls(tune, Op::Release), 1);
   EXPECT_EQ(CountCalls(oldStartTune, Op::Release), 1);

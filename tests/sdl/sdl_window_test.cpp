@@ -18,6 +18,7 @@
 #include "platform/sdl/renderer_choice.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/win32.h"
+#include "support/backend_scope.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CHOMPO_SANITIZED 1
@@ -69,14 +70,12 @@ class SdlBackendTest : public testing::Test {
       noGpu_.emplace("CHOMPO_SOFTWARE", "1");
       noGlFramebuffer_.emplace("SDL_FRAMEBUFFER_ACCELERATION", "0");
     }
-    ResetCore();
     backend_ = std::make_unique<SdlBackend>();
-    SetBackend(backend_.get());
+    scope_.emplace(*backend_);
   }
   void TearDown() override {
-    SetBackend(nullptr);
+    scope_.reset();
     backend_.reset();
-    ResetCore();
   }
   SdlBackend& backend() { return *backend_; }
 
@@ -84,6 +83,7 @@ class SdlBackendTest : public testing::Test {
   std::optional<ScopedEnv> noGpu_;
   std::optional<ScopedEnv> noGlFramebuffer_;
   std::unique_ptr<SdlBackend> backend_;
+  std::optional<support::BackendScope> scope_;
 };
 
 class SdlWindowTest : public SdlBackendTest {

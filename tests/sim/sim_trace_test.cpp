@@ -2,15 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
+
+#include "support/temp_folder.h"
 
 namespace {
 
 TEST(SimTrace, LinesCarryEveryFieldInTheirFixedShape) {
-  sim::FrameRecord frame{4294967295u, 4, 7, 12340, 99990, -1, 10000, 3, 255, 0x80000001u, true, true,
-                         false, false, true, false, {247, 221, 3, 4, 9, 9}, {}};
+  sim::FrameRecord frame{4294967295u,
+                         4,
+                         7,
+                         12340,
+                         99990,
+                         -1,
+                         10000,
+                         3,
+                         255,
+                         0x80000001u,
+                         true,
+                         true,
+                         false,
+                         false,
+                         true,
+                         false,
+                         {247, 221, 3, 4, 9, 9},
+                         {}};
   std::string ghosts;
   for (int i = 0; i < 4; ++i) {
     frame.ghosts[i] = {-1 - i, 100 + i, i, 3 - i, 4000000000u + static_cast<std::uint32_t>(i), 10000u};
@@ -33,7 +50,8 @@ TEST(SimTrace, LinesCarryEveryFieldInTheirFixedShape) {
 }
 
 TEST(SimTrace, EachLineIsOnDiskAsSoonAsItIsWritten) {
-  const std::string path = testing::TempDir() + "chompo_trace_flush.jsonl";
+  const support::TempFolder folder;
+  const std::string path = folder.File("trace.jsonl");
   sim::TraceWriter writer;
   ASSERT_TRUE(writer.Open(path));
   writer.Write("first");
@@ -46,7 +64,6 @@ TEST(SimTrace, EachLineIsOnDiskAsSoonAsItIsWritten) {
   std::ifstream file(path);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()),
             "first\nsecond\n");
-  std::remove(path.c_str());
   EXPECT_FALSE(writer.Open("/nonexistent/chompo/trace.jsonl"));
 }
 

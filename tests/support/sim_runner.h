@@ -1,6 +1,7 @@
 // Runs chompo-sim as a child process in a throw-away workspace: a data
 // folder with the built game's pictures, sounds and font and the test's own
-// stages, the script, the trace and the captured pictures beside it.
+// stages, the script, the trace and the captured pictures beside it; reads
+// the trace and the pictures back.
 #pragma once
 
 #include <cstdint>
@@ -9,14 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "support/sim_folder.h"
 #include "support/sim_png.h"
 
 namespace testsupport {
 
-// A stage drawn as 18 rows of 20 cells: '#' wall, ' ' floor, '.' small dot,
-// 'o' large dot, '*' a small dot on a wall (counted, never eaten, so the
-// stage never ends), 'P' the player's start, '0' to '3' the ghosts'.
-using StageRows = std::vector<std::string>;
+using support::StageRows;
 
 // One trace line (JSON objects, arrays, integers, null and plain strings,
 // no spaces) flattened: "score", "keys.left", "ghosts.2.state" and so on,
@@ -48,16 +47,15 @@ struct SimRun {
   std::uint32_t Elapsed(const TraceLine& line) const { return Elapsed(line.Int("t")); }
 };
 
+// A support::SimFolder whose runs and pictures are read back and checked.
 class SimWorkspace {
  public:
+  // Fails the test when the folder is not ready.
   explicit SimWorkspace(const std::vector<StageRows>& stages);
-  ~SimWorkspace();
-  SimWorkspace(const SimWorkspace&) = delete;
-  SimWorkspace& operator=(const SimWorkspace&) = delete;
 
-  const std::string& root() const { return root_; }
-  std::string dataDir() const { return root_ + "/data"; }
-  std::string framesDir() const { return root_ + "/frames"; }
+  const std::string& root() const { return folder_.root(); }
+  std::string dataDir() const { return folder_.dataDir(); }
+  std::string framesDir() const { return folder_.framesDir(); }
 
   void WriteHighScore(std::int32_t value) const;
   std::optional<std::int32_t> ReadHighScore() const;
@@ -70,7 +68,7 @@ class SimWorkspace {
   RgbImage Frame(std::uint32_t elapsedMs) const;
 
  private:
-  std::string root_;
+  support::SimFolder folder_;
 };
 
 }  // namespace testsupport
