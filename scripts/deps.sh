@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (as root), or prints the
-# command that would (as anyone else). Usage: deps.sh play|test|fuzz
+# command that would (as anyone else). Usage: deps.sh play|test|fuzz|package
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev)
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libpng-dev)
 case "${1:-play}" in
   test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth imagemagick sox clang) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  package) packages+=(dpkg-dev file gzip lintian desktop-file-utils appstream) ;;
 esac
 
 missing=()

@@ -1,8 +1,9 @@
 // The pictures in the built data folder: present, in the one BMP form the
 // game reads, sized for where they are drawn, loadable through the game's own
 // Sprite with no visible pixel turning into the transparent key. Also the
-// picture tool's refusals of broken sources.
+// picture tool's refusals of broken sources, and the menu icons.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -264,6 +265,70 @@ TEST(BuiltPictures, FrightenedGhostsAndSweatStandOutFromWhatIsBehindThem) {
       {"sweat on the orange ghost", sweat, MeanOf({"ghost4_1.bmp"})},
   };
   for (const auto& pair : pairs) EXPECT_GE(ColourDistance(pair.front, pair.back), kApart) << pair.what;
+}
+
+// A menu icon read back as 8-bit RGBA, top row first; empty when it is
+// missing or not size by size.
+std::vector<std::uint8_t> ReadIcon(int size) {
+  const std::string side = std::to_string(size);
+  const std::string path =
+      std::string(CHOMPO_ICON_DIR) + "/" + side + "x" + side + "/apps/" CHOMPO_APP_ID ".png";
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(image));
+  const bool read = png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr) != 0;
+  const bool square = image.width == static_cast<png_uint_32>(size) && image.height == image.width;
+  png_image_free(&image);
+  return read && square ? rgba : std::vector<std::uint8_t>{};
+}
+
+// The menu icons show the player facing right: Mog2 mirrored, enlarged by
+// the largest whole number that fits and centred on a clear square. At 16 px,
+// where that is a 13 px smudge, a drawing of its own at least 15 px across
+// takes its place. Every pixel is clear or opaque, never blended.
+TEST(BuiltPictures, MenuIconsAreThePlayerEnlargedWholeAndCentred) {
+  const Bmp& art = Get("Mog2.bmp");
+  for (const int size : {16, 32, 48, 64, 128, 256}) {
+    const std::vector<std::uint8_t> rgba = ReadIcon(size);
+    ASSERT_EQ(rgba.size(), static_cast<std::size_t>(size * size * 4)) << size << " px icon";
+    const int scale = size / std::max(art.width, art.height);
+    const int left = (size - art.width * scale) / 2;
+    const int top = (size - art.height * scale) / 2;
+    // Pixels as alpha and colour in one number, 0 for clear.
+    const auto packed = [](const std::optional<Rgb>& colour) -> std::uint32_t {
+      return colour ? 0xFF000000u | colour->r << 16 | colour->g << 8 | colour->b : 0u;
+    };
+    int wrong = 0;
+    int shownLeft = size, shownRight = -1, shownTop = size, shownBottom = -1;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        const std::uint8_t* pixel = &rgba[(static_cast<std::size_t>(y) * size + x) * 4];
+        const std::uint32_t got =
+            pixel[3] == 0 ? 0u : std::uint32_t{pixel[3]} << 24 | pixel[0] << 16 | pixel[1] << 8 | pixel[2];
+        if (got != 0) {
+          shownLeft = std::min(shownLeft, x), shownRight = std::max(shownRight, x);
+          shownTop = std::min(shownTop, y), shownBottom = std::max(shownBottom, y);
+        }
+        std::uint32_t expected = got;
+        if (size != 16) {
+          const int ax = art.width - 1 - (x - left) / scale, ay = (y - top) / scale;
+          const bool inside = x >= left && y >= top && ax >= 0 && ay < art.height;
+          expected = inside ? packed(art.pixels[static_cast<std::size_t>(ay) * art.width + ax]) : 0u;
+        }
+        if ((pixel[3] != 0 && pixel[3] != 255) || got != expected) {
+          if (wrong++ == 0) ADD_FAILURE() << size << " px icon, first wrong pixel at " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0) << size << " px icon";
+    if (size == 16) {
+      EXPECT_TRUE(shownRight - shownLeft >= 14 && shownBottom - shownTop >= 14)
+          << "the 16 px drawing spans only " << shownLeft << "," << shownTop << " to " << shownRight << ","
+          << shownBottom;
+    }
+  }
 }
 
 // Through the game's own loader, in both 16-bit formats: every clear pixel
