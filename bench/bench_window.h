@@ -1,7 +1,7 @@
 // The window and display a benchmark draws into, on the headless back end.
 #pragma once
 
-#include "app/globals.h"
+#include "game/globals.h"
 #include "platform/win32.h"
 
 namespace bench {

@@ -1,6 +1,6 @@
 // Start-up: LoadCatalogue over the game's own data files, copied to a
 // scratch folder so the high-score file the release writes lands there.
-#include "app/catalogue.h"
+#include "game/catalogue.h"
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/globals.h"
 #include "bench_window.h"
+#include "game/globals.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
 

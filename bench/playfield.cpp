@@ -8,10 +8,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/catalogue.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
 #include "bench_window.h"
+#include "game/catalogue.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"

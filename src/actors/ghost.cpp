@@ -1,8 +1,8 @@
 #include "actors/ghost.h"
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "platform/win32.h"
 
@@ -104,10 +104,10 @@ std::int32_t ChooseEyes(const Actor& ghost, const OpenSet& set) {
   if (set.IsStraightCorridor()) {
     return ghost.direction;
   }
-  const std::int64_t dx = ghost.x > ghost.homeX ? std::int64_t{ghost.x} - ghost.homeX
-                                                : std::int64_t{ghost.homeX} - ghost.x;
-  const std::int64_t dy = ghost.y > ghost.homeY ? std::int64_t{ghost.y} - ghost.homeY
-                                                : std::int64_t{ghost.homeY} - ghost.y;
+  const std::int64_t dx =
+      ghost.x > ghost.homeX ? std::int64_t{ghost.x} - ghost.homeX : std::int64_t{ghost.homeX} - ghost.x;
+  const std::int64_t dy =
+      ghost.y > ghost.homeY ? std::int64_t{ghost.y} - ghost.homeY : std::int64_t{ghost.homeY} - ghost.y;
   if (dx > dy) {
     return TowardX(ghost, set);
   }

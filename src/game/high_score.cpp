@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/game_vars.h"
+#include "game/game_vars.h"
 
 namespace {
 

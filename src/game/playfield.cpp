@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/stage.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "platform/win32.h"
 
 MazeGrid maze{};

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "actors/actor.h"
-#include "app/globals.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "platform/win32.h"
 #include "screens/screen_frame.h"
 #include "screens/screens.h"

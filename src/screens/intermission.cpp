@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "platform/win32.h"
 #include "screens/screen_frame.h"

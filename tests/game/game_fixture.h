@@ -11,9 +11,9 @@
 #include <iterator>
 #include <vector>
 
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/play_frame.h"
 #include "game/stage.h"
 #include "support/headless_env.h"
@@ -28,8 +28,8 @@ struct Stage {
 };
 
 inline void WriteFile(const char* name, const Bytes& bytes) {
-  std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes ReadFile(const char* name) {

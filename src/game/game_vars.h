@@ -36,3 +36,7 @@ extern std::int32_t blinkOn;
 void SetGameState(std::int32_t state);
 using GameStateWatcher = void (*)(std::int32_t from, std::int32_t to);
 extern GameStateWatcher gameStateWatcher;
+
+// The reset after a game over: stage 1, two spare lives, no score, no
+// cut-scene seen, no extra life earned.
+void NewGameReset();

@@ -1,7 +1,7 @@
-#include "app/catalogue.h"
+#include "game/catalogue.h"
 
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/high_score.h"
 
 namespace {

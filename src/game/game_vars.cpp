@@ -1,4 +1,4 @@
-#include "app/game_vars.h"
+#include "game/game_vars.h"
 
 std::int32_t gameState = Attract;
 std::uint32_t activeFlag = 0;
@@ -22,4 +22,12 @@ void SetGameState(std::int32_t state) {
   if (gameStateWatcher != nullptr && from != state) {
     gameStateWatcher(from, state);
   }
+}
+
+void NewGameReset() {
+  stageNumber = 1;
+  lives = 2;
+  score = 0;
+  intermissionCount = 0;
+  extraLifeBase = 0;
 }
