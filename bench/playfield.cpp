@@ -70,7 +70,8 @@ void SetUpField() {
         maze.walls[row][column] = 1 + (row * kMazeColumns + column) % 16;
       } else {
         maze.dots[row][column] =
-            (row == 1 || row == kMazeRows - 2) && (column == 1 || column == kMazeColumns - 2) ? 2 : 1;
+            (row == 1 || row == kMazeRows - 2) && (column == 1 || column == kMazeColumns - 2) ? LargeDot
+                                                                                              : SmallDot;
       }
     }
   }

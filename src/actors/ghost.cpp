@@ -138,13 +138,13 @@ bool GhostDirectionOpen(const Actor& ghost, std::int32_t direction) {
   const std::int32_t y = ghost.y;
   switch (direction) {
     case Left:
-      return OpenAtPixel(x - 1, y) && OpenAtPixel(x - 1, y + 12);
+      return OpenAtPixel(x - 1, y) && OpenAtPixel(x - 1, y + kActorEdge);
     case Right:
-      return OpenAtPixel(x + 13, y) && OpenAtPixel(x + 13, y + 12);
+      return OpenAtPixel(x + kActorSize, y) && OpenAtPixel(x + kActorSize, y + kActorEdge);
     case Up:
-      return OpenAtPixel(x, y - 1) && OpenAtPixel(x + 12, y - 1);
+      return OpenAtPixel(x, y - 1) && OpenAtPixel(x + kActorEdge, y - 1);
     case Down:
-      return OpenAtPixel(x, y + 13) && OpenAtPixel(x + 12, y + 13);
+      return OpenAtPixel(x, y + kActorSize) && OpenAtPixel(x + kActorEdge, y + kActorSize);
     default:
       return false;
   }
@@ -201,13 +201,13 @@ void UpdateGhosts() {
 void MoveGhosts() {
   for (Actor& ghost : ghosts) {
     if (ghost.x < 0) {
-      ghost.x = 247;
-    } else if (ghost.x > 247) {
+      ghost.x = kLastColumnX;
+    } else if (ghost.x > kLastColumnX) {
       ghost.x = 0;
     }
     if (ghost.y < 0) {
-      ghost.y = 221;
-    } else if (ghost.y > 221) {
+      ghost.y = kLastRowY;
+    } else if (ghost.y > kLastRowY) {
       ghost.y = 0;
     }
     if (!GhostDirectionOpen(ghost, ghost.direction)) {

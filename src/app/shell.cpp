@@ -27,22 +27,21 @@ void StartNextStage() {
 }
 
 // False when the attract screen took the quit message: the program ends.
-bool AfterAttract(std::int32_t result) {
+bool AfterAttract(AttractResult result) {
   switch (result) {
-    case 0:
+    case AttractEscape:
       QuitGame();
       return true;
-    case 1:
+    case AttractSpace:
       StartNextStage();
       return true;
-    case 2:
+    case AttractFinished:
       SetGameState(Title);
       return true;
-    case -1:
+    case AttractQuitMessage:
       return false;
-    default:
-      return true;
   }
+  return true;
 }
 
 // The stage number was raised when the last dot was eaten, so the cut-scenes

@@ -17,7 +17,7 @@ enum GameState : std::int32_t {
   Credits = 7,
 };
 
-extern std::int32_t gameState;
+extern GameState gameState;
 extern std::uint32_t activeFlag;
 extern HWND mainWindow;
 extern std::int32_t stageNumber;
@@ -33,7 +33,7 @@ extern std::int32_t blinkOn;
 
 // Every write of gameState goes through here, so a watcher (the simulation
 // runner's trace) sees each change.
-void SetGameState(std::int32_t state);
+void SetGameState(GameState state);
 using GameStateWatcher = void (*)(std::int32_t from, std::int32_t to);
 extern GameStateWatcher gameStateWatcher;
 

@@ -166,7 +166,7 @@ void StartStage() {
   dotCount = 0;
   for (const auto& row : maze.dots) {
     for (const std::int32_t cell : row) {
-      if (cell != 0) {
+      if (cell != NoDot) {
         ++dotCount;
       }
     }

@@ -61,7 +61,7 @@ void SceneOne() {
       if (PlayerStepGate()) {
         gx -= 1;
       }
-      if (gx + 13 < 0) {
+      if (gx + kActorSize < 0) {
         phase = 2;
         cy = 100;
         cx = -200;
@@ -128,7 +128,7 @@ void SceneTwo() {
     if (phase == 1) {
       cx -= 1;
       gx -= 1;
-      if (gx + 13 < kCheckerX) {
+      if (gx + kActorSize < kCheckerX) {
         phase = 2;
         ghosts[0].SetAnimation(6, 400);
         continue;

@@ -33,6 +33,9 @@ static_assert(sizeof(BitmapInfoHeader) == 40);
 
 inline constexpr COLORREF kTransparentColor = 0x8080FF;
 
+// DrawMirrored's modes; any other value mirrors both ways.
+enum MirrorMode : std::int32_t { MirrorLeftRight = 1, MirrorUpDown = 2 };
+
 class Sprite {
  public:
   Sprite();
