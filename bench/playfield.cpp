@@ -97,11 +97,6 @@ void SetUpField() {
   blinkOn = 1;
 }
 
-template <int N>
-void ReleaseAll(Sprite (&pictures)[N]) {
-  for (Sprite& picture : pictures) picture.Release();
-}
-
 void BM_PlayfieldFrame(benchmark::State& state) {
   platform::Backend* previous = &platform::CurrentBackend();
   platform::HeadlessBackend backend;
@@ -118,12 +113,7 @@ void BM_PlayfieldFrame(benchmark::State& state) {
   } else {
     state.SkipWithError("no display");
   }
-  ReleaseAll(playerPictures);
-  ReleaseAll(ghostPictures);
-  ReleaseAll(eyePictures);
-  ReleaseAll(wallPictures);
-  ReleaseAll(dotPictures);
-  ReleaseAll(dyingPictures);
+  ReleaseCataloguePictures();
   canvas.Release();
   display.Release();
   platform::ResetCore();

@@ -215,3 +215,9 @@ void Sprite::Release() {
     surface = nullptr;
   }
 }
+
+void Sprite::ReleaseAll(std::span<Sprite> pictures) {
+  for (Sprite& picture : pictures) {
+    picture.Release();
+  }
+}
