@@ -17,19 +17,19 @@ enum GameState : std::int32_t {
   Credits = 7,
 };
 
-extern GameState gameState;
-extern std::uint32_t activeFlag;
-extern HWND mainWindow;
-extern std::int32_t stageNumber;
-extern std::int32_t intermissionCount;
-extern std::int32_t lives;
-extern std::int32_t score;
-extern std::int32_t extraLifeBase;
-extern std::int32_t highScore;
-extern std::uint8_t comboCount;
-extern std::int32_t moveStep;
-extern std::int32_t dotCount;
-extern std::int32_t blinkOn;
+extern GameState gameState;             // the state whose step the main loop runs next
+extern std::uint32_t activeFlag;        // the last WM_ACTIVATE wParam; steps run only while nonzero
+extern HWND mainWindow;                 // the game window
+extern std::int32_t stageNumber;        // the current stage from 1; reading a stage stores its own number
+extern std::int32_t intermissionCount;  // cut-scenes begun this game; 1 to 3 while one runs
+extern std::int32_t lives;              // spare lives; a catch that takes it below 0 ends the game
+extern std::int32_t score;              // the current game's score
+extern std::int32_t extraLifeBase;      // score already turned into extra lives, a multiple of 10000
+extern std::int32_t highScore;          // the best score, kept in "HighScore.sco"
+extern std::uint8_t comboCount;         // ghosts eaten since the last large dot
+extern std::int32_t moveStep;           // pixels per movement step, always 1
+extern std::int32_t dotCount;           // dots left in the stage
+extern std::int32_t blinkOn;            // 0 or 1, flipped by the blink gate: large dots, the title's prompt
 
 // Every write of gameState goes through here, so a watcher (the simulation
 // runner's trace) sees each change.
