@@ -1,13 +1,13 @@
 // Start-up: LoadCatalogue over the game's own data files, copied to a
 // scratch folder so the high-score file the release writes lands there.
-#include "app/catalogue.h"
+#include "game/catalogue.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/globals.h"
+#include "game/globals.h"
 #include "support/game_window.h"
 #include "support/headless_env.h"
 #include "support/temp_folder.h"

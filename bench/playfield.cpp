@@ -8,9 +8,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/catalogue.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/catalogue.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "support/game_window.h"
 #include "support/headless_env.h"
@@ -68,7 +68,8 @@ void SetUpField() {
         maze.walls[row][column] = 1 + (row * kMazeColumns + column) % 16;
       } else {
         maze.dots[row][column] =
-            (row == 1 || row == kMazeRows - 2) && (column == 1 || column == kMazeColumns - 2) ? 2 : 1;
+            (row == 1 || row == kMazeRows - 2) && (column == 1 || column == kMazeColumns - 2) ? LargeDot
+                                                                                              : SmallDot;
       }
     }
   }
@@ -94,11 +95,6 @@ void SetUpField() {
   blinkOn = 1;
 }
 
-template <int N>
-void ReleaseAll(Sprite (&pictures)[N]) {
-  for (Sprite& picture : pictures) picture.Release();
-}
-
 void BM_PlayfieldFrame(benchmark::State& state) {
   support::HeadlessEnv env;
   support::OpenGameWindow();
@@ -112,12 +108,7 @@ void BM_PlayfieldFrame(benchmark::State& state) {
   } else {
     state.SkipWithError("no display");
   }
-  ReleaseAll(playerPictures);
-  ReleaseAll(ghostPictures);
-  ReleaseAll(eyePictures);
-  ReleaseAll(wallPictures);
-  ReleaseAll(dotPictures);
-  ReleaseAll(dyingPictures);
+  ReleaseCataloguePictures();
   canvas.Release();
   display.Release();
 }

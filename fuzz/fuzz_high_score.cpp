@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <iterator>
 
-#include "app/game_vars.h"
 #include "fuzz_support.h"
+#include "game/game_vars.h"
 #include "game/high_score.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "support/game_window.h"
 
-#include "app/globals.h"
+#include "game/globals.h"
 
 namespace support {
 

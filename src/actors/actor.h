@@ -15,8 +15,8 @@ class Actor {
   bool AdvanceAnimation();
 
   std::int32_t flashPhase = 0;
-  std::int32_t state = 0;
-  std::int32_t direction = 0;
+  std::int32_t state = 0;      // a GhostMode for a ghost, a PlayerState for the player
+  std::int32_t direction = 0;  // a Direction
   std::int32_t x = 0;
   std::int32_t y = 0;
   std::int32_t homeX = 0;

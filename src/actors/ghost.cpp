@@ -1,8 +1,8 @@
 #include "actors/ghost.h"
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "platform/win32.h"
 
@@ -104,10 +104,10 @@ std::int32_t ChooseEyes(const Actor& ghost, const OpenSet& set) {
   if (set.IsStraightCorridor()) {
     return ghost.direction;
   }
-  const std::int64_t dx = ghost.x > ghost.homeX ? std::int64_t{ghost.x} - ghost.homeX
-                                                : std::int64_t{ghost.homeX} - ghost.x;
-  const std::int64_t dy = ghost.y > ghost.homeY ? std::int64_t{ghost.y} - ghost.homeY
-                                                : std::int64_t{ghost.homeY} - ghost.y;
+  const std::int64_t dx =
+      ghost.x > ghost.homeX ? std::int64_t{ghost.x} - ghost.homeX : std::int64_t{ghost.homeX} - ghost.x;
+  const std::int64_t dy =
+      ghost.y > ghost.homeY ? std::int64_t{ghost.y} - ghost.homeY : std::int64_t{ghost.homeY} - ghost.y;
   if (dx > dy) {
     return TowardX(ghost, set);
   }
@@ -138,13 +138,13 @@ bool GhostDirectionOpen(const Actor& ghost, std::int32_t direction) {
   const std::int32_t y = ghost.y;
   switch (direction) {
     case Left:
-      return OpenAtPixel(x - 1, y) && OpenAtPixel(x - 1, y + 12);
+      return OpenAtPixel(x - 1, y) && OpenAtPixel(x - 1, y + kActorEdge);
     case Right:
-      return OpenAtPixel(x + 13, y) && OpenAtPixel(x + 13, y + 12);
+      return OpenAtPixel(x + kActorSize, y) && OpenAtPixel(x + kActorSize, y + kActorEdge);
     case Up:
-      return OpenAtPixel(x, y - 1) && OpenAtPixel(x + 12, y - 1);
+      return OpenAtPixel(x, y - 1) && OpenAtPixel(x + kActorEdge, y - 1);
     case Down:
-      return OpenAtPixel(x, y + 13) && OpenAtPixel(x + 12, y + 13);
+      return OpenAtPixel(x, y + kActorSize) && OpenAtPixel(x + kActorEdge, y + kActorSize);
     default:
       return false;
   }
@@ -201,13 +201,13 @@ void UpdateGhosts() {
 void MoveGhosts() {
   for (Actor& ghost : ghosts) {
     if (ghost.x < 0) {
-      ghost.x = 247;
-    } else if (ghost.x > 247) {
+      ghost.x = kLastColumnX;
+    } else if (ghost.x > kLastColumnX) {
       ghost.x = 0;
     }
     if (ghost.y < 0) {
-      ghost.y = 221;
-    } else if (ghost.y > 221) {
+      ghost.y = kLastRowY;
+    } else if (ghost.y > kLastRowY) {
       ghost.y = 0;
     }
     if (!GhostDirectionOpen(ghost, ghost.direction)) {

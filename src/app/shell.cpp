@@ -1,10 +1,11 @@
 #include "app/shell.h"
 
-#include "app/catalogue.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/catalogue.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/high_score.h"
 #include "game/play_frame.h"
+#include "game/quit.h"
 #include "game/stage.h"
 #include "screens/screens.h"
 
@@ -16,9 +17,6 @@ constexpr int kScreenWidth = 320;
 constexpr int kScreenHeight = 240;
 constexpr int kBitsPerPixel = 16;
 
-// The quit sequence releases the catalogue and closes the sound device only
-// once a run, however often it is asked for.
-bool quitReleased = false;
 // Closing the window saves the best score once, unless the quit sequence
 // already has.
 bool closeSaved = false;
@@ -29,22 +27,21 @@ void StartNextStage() {
 }
 
 // False when the attract screen took the quit message: the program ends.
-bool AfterAttract(std::int32_t result) {
+bool AfterAttract(AttractResult result) {
   switch (result) {
-    case 0:
+    case AttractEscape:
       QuitGame();
       return true;
-    case 1:
+    case AttractSpace:
       StartNextStage();
       return true;
-    case 2:
+    case AttractFinished:
       SetGameState(Title);
       return true;
-    case -1:
+    case AttractQuitMessage:
       return false;
-    default:
-      return true;
   }
+  return true;
 }
 
 // The stage number was raised when the last dot was eaten, so the cut-scenes
@@ -112,24 +109,6 @@ int RunMainLoop() {
 }
 
 }  // namespace
-
-void NewGameReset() {
-  stageNumber = 1;
-  lives = 2;
-  score = 0;
-  intermissionCount = 0;
-  extraLifeBase = 0;
-}
-
-void QuitGame() {
-  if (!quitReleased) {
-    quitReleased = true;
-    ReleaseCatalogue();
-    soundDevice.Close();
-  }
-  activeFlag = 0;
-  PostQuitMessage(0);
-}
 
 LRESULT WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

@@ -1,10 +1,7 @@
-// The entry point, the window procedure, the quit sequence and the reset
-// after a game over.
+// The entry point and the window procedure.
 #pragma once
 
 #include "platform/win32.h"
 
 int WinMain(HINSTANCE instance, HINSTANCE previous, char* commandLine, int showCommand);
 LRESULT WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void QuitGame();
-void NewGameReset();

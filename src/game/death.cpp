@@ -1,8 +1,8 @@
 #include "game/death.h"
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/playfield.h"
 #include "game/stage.h"
 

@@ -1,6 +1,6 @@
 #include "game/high_score.h"
 
-#include "app/game_vars.h"
+#include "game/game_vars.h"
 #include "platform/score_file.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include "actors/actor.h"
 #include "actors/ghost.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
 #include "game/death.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/player.h"
 #include "game/playfield.h"
 

@@ -1,8 +1,8 @@
 #include "game/player.h"
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/play_frame.h"
 #include "game/stage.h"
 #include "platform/win32.h"
@@ -18,8 +18,8 @@ bool Held(int virtualKey) {
 // The dot cell under the player's centre, or nullptr when the centre lies
 // outside the grid.
 std::int32_t* DotUnderCentre() {
-  const std::int32_t row = (player.y + 6) / kCellSize;
-  const std::int32_t column = (player.x + 6) / kCellSize;
+  const std::int32_t row = (player.y + kActorCentre) / kCellSize;
+  const std::int32_t column = (player.x + kActorCentre) / kCellSize;
   if (row < 0 || row >= kMazeRows || column < 0 || column >= kMazeColumns) {
     return nullptr;
   }
@@ -42,16 +42,16 @@ void ReadPlayerInput() {
 
   // Each test on its own, so the last possible turn wins. Right and down
   // look one pixel further than the move itself.
-  if (keys.left && OpenAtPixel(x - s, y) && OpenAtPixel(x - s, y + 12)) {
+  if (keys.left && OpenAtPixel(x - s, y) && OpenAtPixel(x - s, y + kActorEdge)) {
     player.direction = Left;
   }
-  if (keys.right && OpenAtPixel(x + s + 13, y) && OpenAtPixel(x + s + 13, y + 12)) {
+  if (keys.right && OpenAtPixel(x + s + kActorSize, y) && OpenAtPixel(x + s + kActorSize, y + kActorEdge)) {
     player.direction = Right;
   }
-  if (keys.up && OpenAtPixel(x, y - s) && OpenAtPixel(x + 12, y - s)) {
+  if (keys.up && OpenAtPixel(x, y - s) && OpenAtPixel(x + kActorEdge, y - s)) {
     player.direction = Up;
   }
-  if (keys.down && OpenAtPixel(x, y + s + 13) && OpenAtPixel(x + 12, y + s + 13)) {
+  if (keys.down && OpenAtPixel(x, y + s + kActorSize) && OpenAtPixel(x + kActorEdge, y + s + kActorSize)) {
     player.direction = Down;
   }
   if (keys.escape) {
@@ -61,13 +61,13 @@ void ReadPlayerInput() {
 
 void MovePlayer() {
   if (player.x <= 0) {
-    player.x = 247;
-  } else if (player.x >= 247) {
+    player.x = kLastColumnX;
+  } else if (player.x >= kLastColumnX) {
     player.x = 0;
   }
   if (player.y <= 0) {
-    player.y = 221;
-  } else if (player.y >= 221) {
+    player.y = kLastRowY;
+  } else if (player.y >= kLastRowY) {
     player.y = 0;
   }
   const std::int32_t x = player.x;
@@ -80,7 +80,7 @@ void MovePlayer() {
       }
       break;
     case Right:
-      if (OpenAtPixel(x + s + 12, y)) {
+      if (OpenAtPixel(x + s + kActorEdge, y)) {
         player.x = x + s;
       }
       break;
@@ -90,7 +90,7 @@ void MovePlayer() {
       }
       break;
     case Down:
-      if (OpenAtPixel(x, y + s + 12)) {
+      if (OpenAtPixel(x, y + s + kActorEdge)) {
         player.y = y + s;
       }
       break;
@@ -101,17 +101,17 @@ void MovePlayer() {
 
 void EatDots() {
   std::int32_t* const dot = DotUnderCentre();
-  if (dot != nullptr && *dot == 1) {
+  if (dot != nullptr && *dot == SmallDot) {
     dotEffect.Rewind();
     dotEffect.Play();
-    *dot = 0;
+    *dot = NoDot;
     dotCount -= 1;
     score += 10;
-  } else if (dot != nullptr && *dot == 2) {
+  } else if (dot != nullptr && *dot == LargeDot) {
     dotEffect.Rewind();
     comboCount = 0;
     dotEffect.Play();
-    *dot = 0;
+    *dot = NoDot;
     dotCount -= 1;
     score += 50;
     const std::uint32_t now = timeGetTime();

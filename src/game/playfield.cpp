@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/stage.h"
 
 namespace {
@@ -13,8 +13,6 @@ constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr std::uint32_t kPlainBlueMs = 7000;
 constexpr std::int32_t kColumnX = 270;
-constexpr std::int32_t kMirrorLeftRight = 1;
-constexpr std::int32_t kMirrorUpDown = 2;
 
 // Actor fields index the picture tables; a value out of range draws nothing
 // rather than a picture from beside the table.
@@ -58,7 +56,7 @@ void DrawPlayer(IDirectDrawSurface* dest) {
       break;
     case Right:
       if (Sprite* picture = Picture(playerPictures, player.frame)) {
-        picture->DrawMirrored(dest, player.x, player.y, kMirrorLeftRight);
+        picture->DrawMirrored(dest, player.x, player.y, MirrorLeftRight);
       }
       break;
     case Up:
@@ -68,7 +66,7 @@ void DrawPlayer(IDirectDrawSurface* dest) {
       break;
     case Down:
       if (Sprite* picture = Picture(playerPictures, player.frame + 3)) {
-        picture->DrawMirrored(dest, player.x, player.y, kMirrorUpDown);
+        picture->DrawMirrored(dest, player.x, player.y, MirrorUpDown);
       }
       break;
     default:
@@ -98,10 +96,10 @@ void DrawScoreColumn(IDirectDrawSurface* dest) {
 
   if (lives >= 1 && lives <= 3) {
     for (std::int32_t i = 0; i < lives; ++i) {
-      playerPictures[0].DrawMirrored(dest, kColumnX + kCellSize * i, 120, kMirrorLeftRight);
+      playerPictures[0].DrawMirrored(dest, kColumnX + kCellSize * i, 120, MirrorLeftRight);
     }
   } else if (lives >= 4) {
-    playerPictures[0].DrawMirrored(dest, kColumnX, 120, kMirrorLeftRight);
+    playerPictures[0].DrawMirrored(dest, kColumnX, 120, MirrorLeftRight);
     std::snprintf(text, sizeof(text), "x %d", lives);
     fontSet.DrawLatinText(canvas, kColumnX + kCellSize, 118, text);
   }
@@ -120,9 +118,9 @@ void DrawMaze(bool showLargeDots) {
         wallPictures[wall - 1].Draw(dest, x, y);
       }
       const std::int32_t dot = maze.dots[row][column];
-      if (dot == 1) {
+      if (dot == SmallDot) {
         dotPictures[0].Draw(dest, x, y);
-      } else if (dot == 2 && showLargeDots) {
+      } else if (dot == LargeDot && showLargeDots) {
         dotPictures[1].Draw(dest, x, y);
       }
     }

@@ -1,8 +1,8 @@
 #include "game/stage.h"
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "platform/win32.h"
 
 MazeGrid maze{};
@@ -170,7 +170,7 @@ void StartStage() {
   dotCount = 0;
   for (const auto& row : maze.dots) {
     for (const std::int32_t cell : row) {
-      if (cell != 0) {
+      if (cell != NoDot) {
         ++dotCount;
       }
     }

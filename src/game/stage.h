@@ -7,6 +7,19 @@ inline constexpr int kMazeRows = 18;
 inline constexpr int kMazeColumns = 20;
 inline constexpr int kCellSize = 13;
 
+// An actor covers one cell from its top-left corner: kActorEdge to its right
+// column and bottom row, kActorCentre to its middle.
+inline constexpr int kActorSize = kCellSize;
+inline constexpr int kActorEdge = kActorSize - 1;
+inline constexpr int kActorCentre = kActorSize / 2;
+// The corner of an actor in the last column or row. One that moves past it,
+// or past 0, comes back on the opposite side.
+inline constexpr int kLastColumnX = (kMazeColumns - 1) * kCellSize;
+inline constexpr int kLastRowY = (kMazeRows - 1) * kCellSize;
+
+// What a cell of MazeGrid::dots holds.
+enum DotCell : std::int32_t { NoDot = 0, SmallDot = 1, LargeDot = 2 };
+
 struct MazeGrid {
   std::int32_t walls[kMazeRows][kMazeColumns];
   std::int32_t dots[kMazeRows][kMazeColumns];

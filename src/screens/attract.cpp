@@ -4,18 +4,13 @@
 #include <cstdint>
 
 #include "actors/actor.h"
-#include "app/globals.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "platform/win32.h"
 #include "screens/screen_frame.h"
 #include "screens/screens.h"
 
 namespace {
-
-constexpr std::int32_t kResultEsc = 0;
-constexpr std::int32_t kResultSpace = 1;
-constexpr std::int32_t kResultFinished = 2;
-constexpr std::int32_t kResultQuitMessage = -1;
 
 struct GhostRow {
   std::int32_t y;
@@ -176,7 +171,7 @@ bool ChaseStep(AttractState& state) {
 
 }  // namespace
 
-std::int32_t RunAttract() {
+AttractResult RunAttract() {
   AttractState state;
   PlaceActors();
 
@@ -186,17 +181,17 @@ std::int32_t RunAttract() {
     MSG message;
     if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
       if (GetMessageA(&message, nullptr, 0, 0) == 0) {
-        return kResultQuitMessage;
+        return AttractQuitMessage;
       }
       TranslateMessage(&message);
       DispatchMessageA(&message);
       continue;
     }
     if (screens::KeyHeld(VK_ESCAPE)) {
-      return kResultEsc;
+      return AttractEscape;
     }
     if (screens::KeyHeld(VK_SPACE)) {
-      return kResultSpace;
+      return AttractSpace;
     }
 
     // One reading for the reveal and both blinks.
@@ -210,7 +205,7 @@ std::int32_t RunAttract() {
       DrawDotValues(state);
     }
     if (state.revealStep >= kLastRevealStep && !ChaseStep(state)) {
-      return kResultFinished;
+      return AttractFinished;
     }
     screens::DrawText(100, 15, "CHARACTER / NICKNAME");
     screens::PresentCanvas();

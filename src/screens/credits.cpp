@@ -1,8 +1,8 @@
 // The credits after the last cut-scene: Space begins everything afresh,
 // Esc quits.
-#include "app/catalogue.h"
-#include "app/globals.h"
-#include "app/shell.h"
+#include "game/catalogue.h"
+#include "game/globals.h"
+#include "game/quit.h"
 #include "platform/win32.h"
 #include "screens/screen_frame.h"
 #include "screens/screens.h"

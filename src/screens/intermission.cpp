@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "actors/actor.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "platform/win32.h"
 #include "screens/screen_frame.h"
@@ -21,27 +21,11 @@ SoundEffect intermissionEffect;
 constexpr DWORD kClosingPauseMs = 3000;
 constexpr std::int32_t kCanvasWidth = 320;
 
-template <std::size_t N>
-void LoadNumbered(Sprite (&pictures)[N], const char* pattern) {
-  char name[64];
-  for (std::size_t i = 0; i < N; ++i) {
-    wsprintfA(name, pattern, static_cast<int>(i + 1));
-    pictures[i].LoadBmp(display.GetDirectDraw(), name);
-  }
-}
-
-template <std::size_t N>
-void ReleaseAll(Sprite (&pictures)[N]) {
-  for (Sprite& picture : pictures) {
-    picture.Release();
-  }
-}
-
 // A ghost chases the character off the left edge; then a large character
 // chases a blue ghost across from the left.
 void SceneOne() {
   Sprite large[3];
-  LoadNumbered(large, "Mog_Large%d.bmp");
+  Sprite::LoadNumbered(display.GetDirectDraw(), large, "Mog_Large%d.bmp");
   intermissionEffect.Play();
 
   std::int32_t phase = 1;
@@ -61,7 +45,7 @@ void SceneOne() {
       if (PlayerStepGate()) {
         gx -= 1;
       }
-      if (gx + 13 < 0) {
+      if (gx + kActorSize < 0) {
         phase = 2;
         cy = 100;
         cx = -200;
@@ -86,7 +70,7 @@ void SceneOne() {
         gx += 1;
       }
       if (cx > kCanvasWidth) {
-        ReleaseAll(large);
+        Sprite::ReleaseAll(large);
         break;
       }
       player.AdvanceAnimation();
@@ -108,7 +92,7 @@ void SceneOne() {
 void SceneTwo() {
   Sprite stripped[6];
   Sprite checker;
-  LoadNumbered(stripped, "NudeGhost%d.bmp");
+  Sprite::LoadNumbered(display.GetDirectDraw(), stripped, "NudeGhost%d.bmp");
   checker.LoadBmp(display.GetDirectDraw(), "Checker.bmp");
   intermissionEffect.Play();
 
@@ -128,7 +112,7 @@ void SceneTwo() {
     if (phase == 1) {
       cx -= 1;
       gx -= 1;
-      if (gx + 13 < kCheckerX) {
+      if (gx + kActorSize < kCheckerX) {
         phase = 2;
         ghosts[0].SetAnimation(6, 400);
         continue;
@@ -146,7 +130,7 @@ void SceneTwo() {
       if (done) {
         // The last picture stays on the screen through the pause.
         Sleep(kClosingPauseMs);
-        ReleaseAll(stripped);
+        Sprite::ReleaseAll(stripped);
         checker.Release();
         break;
       }
@@ -204,9 +188,9 @@ void SceneThree() {
   Sprite moonPictures[6];
   Sprite sweat;
   Sprite slipping[3];
-  LoadNumbered(moonPictures, "MogMoon%d.bmp");
+  Sprite::LoadNumbered(display.GetDirectDraw(), moonPictures, "MogMoon%d.bmp");
   sweat.LoadBmp(display.GetDirectDraw(), "Sweat1.bmp");
-  LoadNumbered(slipping, "slipGhost%d.bmp");
+  Sprite::LoadNumbered(display.GetDirectDraw(), slipping, "slipGhost%d.bmp");
 
   constexpr std::int32_t kMoonX = 220;
   constexpr std::int32_t kMoonLandY = 61;
@@ -251,9 +235,9 @@ void SceneThree() {
         // The last presented frame stays up; the cleared canvas is what
         // the credits draw on.
         Sleep(kClosingPauseMs);
-        ReleaseAll(moonPictures);
+        Sprite::ReleaseAll(moonPictures);
         sweat.Release();
-        ReleaseAll(slipping);
+        Sprite::ReleaseAll(slipping);
         break;
       }
       crowd[0].x -= 1;

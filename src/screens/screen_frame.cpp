@@ -19,7 +19,7 @@ void DrawPicture(Sprite* table, std::size_t count, std::int32_t index, std::int3
 void DrawPictureMirrored(Sprite* table, std::size_t count, std::int32_t index, std::int32_t x,
                          std::int32_t y) {
   if (InTable(count, index)) {
-    table[index].DrawMirrored(canvas.GetSurface(), x, y, 1);
+    table[index].DrawMirrored(canvas.GetSurface(), x, y, MirrorLeftRight);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/globals.h"
+#include "game/globals.h"
 #include "platform/win32.h"
 
 namespace screens {

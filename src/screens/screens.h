@@ -7,8 +7,14 @@ void ShowStageStart();
 void ShowStageClear();
 void ShowGameOver();
 void ShowTitle();
-// 0 Esc, 1 Space, 2 finished, -1 the quit message was taken.
-std::int32_t RunAttract();
+// How the attract screen ended; the main loop acts on it.
+enum AttractResult : std::int32_t {
+  AttractEscape = 0,
+  AttractSpace = 1,
+  AttractFinished = 2,
+  AttractQuitMessage = -1,  // its own message pump took the quit message
+};
+AttractResult RunAttract();
 void PlayIntermission(std::int32_t scene);
 void ShowCredits();
 

@@ -1,8 +1,7 @@
 // The three short screens around a stage: "START!!", "CLEAR!!" and
 // "GAME OVER". Each shows one picture and sleeps; no key is read.
-#include "app/game_vars.h"
-#include "app/globals.h"
-#include "app/shell.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/playfield.h"
 #include "game/stage.h"
 #include "screens/screen_frame.h"

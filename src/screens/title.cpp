@@ -1,9 +1,9 @@
 // The title screen: the title picture, a blinking prompt, and a wait for
 // Space, Esc or half a minute, whichever comes first.
-#include "app/game_vars.h"
-#include "app/globals.h"
-#include "app/shell.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
+#include "game/quit.h"
 #include "game/stage.h"
 #include "screens/screen_frame.h"
 #include "screens/screens.h"

@@ -1,8 +1,8 @@
 #include "sim/frame_record.h"
 
 #include "actors/ghost.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 
 namespace sim {
 

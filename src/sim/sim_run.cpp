@@ -10,8 +10,8 @@
 #include <string>
 #include <system_error>
 
-#include "app/game_vars.h"
 #include "app/shell.h"
+#include "game/game_vars.h"
 #include "game/play_frame.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"

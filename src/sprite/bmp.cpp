@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/win32.h"
 #include "sprite/sprite.h"
 
 namespace {
@@ -156,4 +157,12 @@ bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
   delete[] rgbPixels;
   rgbPixels = nullptr;
   return created;
+}
+
+void Sprite::LoadNumbered(IDirectDraw* directDraw, std::span<Sprite> pictures, const char* pattern) {
+  char name[64];
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    wsprintfA(name, pattern, static_cast<int>(i + 1));
+    pictures[i].LoadBmp(directDraw, name);
+  }
 }

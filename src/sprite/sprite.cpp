@@ -164,8 +164,8 @@ int Sprite::DrawMirrored(IDirectDrawSurface* dest, std::int32_t x, std::int32_t 
   if (x > clipRight || y > clipBottom) {
     return 0;
   }
-  const bool leftRight = mode != 2;
-  const bool upDown = mode != 1;
+  const bool leftRight = mode != MirrorUpDown;
+  const bool upDown = mode != MirrorLeftRight;
   CutPlace place{};
   if (surface == nullptr || dest == nullptr || !CutToBounds(*this, x, y, leftRight, upDown, place)) {
     return 1;
@@ -213,5 +213,11 @@ void Sprite::Release() {
   if (surface != nullptr) {
     surface->Release();
     surface = nullptr;
+  }
+}
+
+void Sprite::ReleaseAll(std::span<Sprite> pictures) {
+  for (Sprite& picture : pictures) {
+    picture.Release();
   }
 }

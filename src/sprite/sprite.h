@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "platform/ddraw.h"
 
@@ -33,6 +34,9 @@ static_assert(sizeof(BitmapInfoHeader) == 40);
 
 inline constexpr COLORREF kTransparentColor = 0x8080FF;
 
+// DrawMirrored's modes; any other value mirrors both ways.
+enum MirrorMode : std::int32_t { MirrorLeftRight = 1, MirrorUpDown = 2 };
+
 class Sprite {
  public:
   Sprite();
@@ -43,6 +47,11 @@ class Sprite {
   bool Create(IDirectDraw* directDraw, std::int32_t width, std::int32_t height);
   bool LoadBmp(IDirectDraw* directDraw, const char* path);
   void Release();
+  // Release on every picture of a table.
+  static void ReleaseAll(std::span<Sprite> pictures);
+  // LoadBmp on every picture of a table, picture i from the file that the
+  // pattern names with i + 1 ("wall%d.bmp": wall1.bmp, wall2.bmp, ...).
+  static void LoadNumbered(IDirectDraw* directDraw, std::span<Sprite> pictures, const char* pattern);
   HRESULT Draw(IDirectDrawSurface* dest, std::int32_t x, std::int32_t y);
   int DrawMirrored(IDirectDrawSurface* dest, std::int32_t x, std::int32_t y, std::int32_t mode);
   IDirectDrawSurface* GetSurface() const { return surface; }

@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/game_vars.h"
-#include "app/globals.h"
 #include "data_test_support.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "support/headless_env.h"
 #include "support/temp_folder.h"

@@ -1,10 +1,10 @@
-#include "app/catalogue.h"
+#include "game/catalogue.h"
 
 #include <gtest/gtest.h>
 
-#include "app/game_vars.h"
-#include "app/globals.h"
 #include "engine_support.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 
 namespace enginetest {
 namespace {

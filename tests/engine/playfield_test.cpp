@@ -5,10 +5,10 @@
 #include <cstring>
 #include <span>
 
-#include "app/game_vars.h"
-#include "app/globals.h"
 #include "engine_support.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/stage.h"
 
 namespace enginetest {

@@ -7,9 +7,9 @@
 #include <array>
 #include <vector>
 
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/play_frame.h"
 #include "game/stage.h"
 #include "support/files.h"

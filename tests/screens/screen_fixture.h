@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
-#include "app/game_vars.h"
-#include "app/globals.h"
 #include "app/shell.h"
+#include "game/catalogue.h"
+#include "game/game_vars.h"
 #include "game/gates.h"
+#include "game/globals.h"
 #include "game/stage.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/win32.h"

@@ -1,6 +1,6 @@
-#include "app/game_vars.h"
+#include "game/game_vars.h"
 
-std::int32_t gameState = Attract;
+GameState gameState = Attract;
 std::uint32_t activeFlag = 0;
 HWND mainWindow = nullptr;
 std::int32_t stageNumber = 0;
@@ -16,10 +16,18 @@ std::int32_t blinkOn = 0;
 
 GameStateWatcher gameStateWatcher = nullptr;
 
-void SetGameState(std::int32_t state) {
-  const std::int32_t from = gameState;
+void SetGameState(GameState state) {
+  const GameState from = gameState;
   gameState = state;
   if (gameStateWatcher != nullptr && from != state) {
     gameStateWatcher(from, state);
   }
+}
+
+void NewGameReset() {
+  stageNumber = 1;
+  lives = 2;
+  score = 0;
+  intermissionCount = 0;
+  extraLifeBase = 0;
 }

@@ -1,21 +1,12 @@
-#include "app/catalogue.h"
+#include "game/catalogue.h"
 
-#include "app/game_vars.h"
-#include "app/globals.h"
+#include "game/game_vars.h"
+#include "game/globals.h"
 #include "game/high_score.h"
 
 namespace {
 
 constexpr COLORREF kWhite = 0xFFFFFF;
-
-void LoadNumbered(Sprite* pictures, int count, const char* pattern) {
-  IDirectDraw* directDraw = display.GetDirectDraw();
-  char name[64];
-  for (int i = 0; i < count; ++i) {
-    wsprintfA(name, pattern, i + 1);
-    pictures[i].LoadBmp(directDraw, name);
-  }
-}
 
 void LoadNamed(Sprite* pictures, const char* const* names, int count) {
   IDirectDraw* directDraw = display.GetDirectDraw();
@@ -38,24 +29,17 @@ void LoadGhostPictures() {
   LoadNamed(ghostPictures + 8, kBlue, 4);
 }
 
-template <int N>
-void ReleaseAll(Sprite (&pictures)[N]) {
-  for (Sprite& picture : pictures) {
-    picture.Release();
-  }
-}
-
 }  // namespace
 
 bool LoadCatalogue() {
-  LoadNumbered(playerPictures, 6, "Mog%d.bmp");
+  Sprite::LoadNumbered(display.GetDirectDraw(), playerPictures, "Mog%d.bmp");
   LoadGhostPictures();
   static const char* const kEyes[] = {"Left_eye.bmp", "Right_eye.bmp", "Up_eye.bmp", "Down_eye.bmp"};
   LoadNamed(eyePictures, kEyes, 4);
-  LoadNumbered(wallPictures, 16, "wall%d.bmp");
+  Sprite::LoadNumbered(display.GetDirectDraw(), wallPictures, "wall%d.bmp");
   static const char* const kDots[] = {"sDot.bmp", "lDot.bmp"};
   LoadNamed(dotPictures, kDots, 2);
-  LoadNumbered(dyingPictures, 6, "MogDead_%d.bmp");
+  Sprite::LoadNumbered(display.GetDirectDraw(), dyingPictures, "MogDead_%d.bmp");
 
   // An effect still held from before would otherwise stay behind for good.
   SoundEffect* const effects[] = {&dotEffect, &deathEffect, &ghostEatenEffect, &extraLifeEffect,
@@ -67,6 +51,7 @@ bool LoadCatalogue() {
     *effects[i] = soundDevice.LoadWave(kEffectFiles[i]);
   }
 
+  // NewGameReset's values and more, in start-up's own order around the font.
   SetGameState(Attract);
   stageNumber = 1;
   intermissionCount = 0;
@@ -80,13 +65,17 @@ bool LoadCatalogue() {
   return true;
 }
 
+void ReleaseCataloguePictures() {
+  Sprite::ReleaseAll(playerPictures);
+  Sprite::ReleaseAll(ghostPictures);
+  Sprite::ReleaseAll(eyePictures);
+  Sprite::ReleaseAll(wallPictures);
+  Sprite::ReleaseAll(dotPictures);
+  Sprite::ReleaseAll(dyingPictures);
+}
+
 void ReleaseCatalogue() {
-  ReleaseAll(playerPictures);
-  ReleaseAll(ghostPictures);
-  ReleaseAll(eyePictures);
-  ReleaseAll(wallPictures);
-  ReleaseAll(dotPictures);
-  ReleaseAll(dyingPictures);
+  ReleaseCataloguePictures();
   dotEffect.Release();
   deathEffect.Release();
   ghostEatenEffect.Release();

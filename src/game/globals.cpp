@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "game/globals.h"
 
 // One translation unit, so construction follows this order and destruction
 // the reverse: every Sprite gives back its surface before the Display
