@@ -1,5 +1,5 @@
 // The best score kept between runs: a file of four little-endian bytes,
-// read whole and replaced whole.
+// read whole and replaced whole, in the state folder (platform/file_places.h).
 #pragma once
 
 #include <cstdint>

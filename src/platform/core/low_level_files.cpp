@@ -4,18 +4,21 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/backend.h"
+#include "platform/file_places.h"
 #include "platform/win32.h"
 
 HFILE _lopen(const char* path, int mode) {
   platform::EnterCall();
   if (path == nullptr || mode != OF_READ) return HFILE_ERROR;
+  const std::string resolved = platform::InDataFolder(path);
   int fd;
   // Non-blocking, so a FIFO under a data file's name cannot hang the open;
   // anything but a regular file is then refused.
   do {
-    fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    fd = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return HFILE_ERROR;
   struct stat status {};

@@ -11,9 +11,11 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/file_places.h"
 
 struct MmioFile {
   int fd = -1;
@@ -132,9 +134,10 @@ HMMIO mmioOpenA(const char* fileName, MMIOINFO* info, DWORD flags) {
   };
   if (fileName == nullptr) return fail(MMSYSERR_INVALPARAM);
   if ((flags & ~MMIO_ALLOCBUF) != MMIO_READ) return fail(MMSYSERR_INVALFLAG);  // reading only
+  const std::string path = platform::InDataFolder(fileName);
   int fd;
   do {
-    fd = ::open(fileName, O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return fail(MMIOERR_CANNOTREAD);
   struct stat status {};

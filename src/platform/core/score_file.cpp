@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/win32.h"
+#include "platform/file_places.h"
 
 namespace platform {
 namespace {
@@ -25,28 +25,56 @@ bool WriteAll(int fd, const unsigned char* bytes, std::size_t count) {
   return true;
 }
 
+// False with errno set when the file cannot be opened; a short file reads
+// as 0.
+bool ReadValue(const std::string& path, std::int32_t& value) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  unsigned char bytes[4];
+  std::size_t got = 0;
+  while (got < sizeof bytes) {
+    const ssize_t n = ::read(fd, bytes + got, sizeof bytes - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  value = 0;
+  if (got == sizeof bytes) {
+    value = static_cast<std::int32_t>(std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
+                                      std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::int32_t ReadScoreFile(const char* fileName) {
-  const HFILE file = _lopen(fileName, OF_READ);
-  if (file == HFILE_ERROR) return 0;
-  unsigned char bytes[4];
-  const UINT got = _lread(file, bytes, sizeof bytes);
-  _lclose(file);
-  if (got != sizeof bytes) return 0;
-  const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                              std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
-  return static_cast<std::int32_t>(value);
+  EnterCall();
+  if (fileName == nullptr || StateFolder().empty()) return 0;
+  const std::string path = InFolder(StateFolder(), fileName);
+  std::int32_t value = 0;
+  if (ReadValue(path, value)) return value;
+  // A score kept in the data folder by an older copy of the game starts the
+  // player's own; the data folder itself is never written.
+  if (errno == ENOENT && InDataFolder(fileName) != path) ReadValue(InDataFolder(fileName), value);
+  return value;
 }
 
 bool WriteScoreFile(const char* fileName, std::int32_t value) {
   EnterCall();
-  if (fileName == nullptr) return false;
+  if (fileName == nullptr || StateFolder().empty()) return false;
+  std::string reason;
+  if (StateFolder() != "." && !MakeFolders(StateFolder(), reason)) return false;
+  const std::string path = InFolder(StateFolder(), fileName);
   const auto bits = static_cast<std::uint32_t>(value);
   const unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
                                   static_cast<unsigned char>(bits >> 16),
                                   static_cast<unsigned char>(bits >> 24)};
-  std::string tempName = std::string(fileName) + ".XXXXXX";
+  std::string tempName = path + ".XXXXXX";
   const int fd = ::mkstemp(tempName.data());
   if (fd < 0) return false;
   // mkstemp makes the file private; the score file is an ordinary one.
@@ -55,13 +83,12 @@ bool WriteScoreFile(const char* fileName, std::int32_t value) {
   ::fchmod(fd, 0666 & ~mask);
   bool ok = WriteAll(fd, bytes, sizeof bytes) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
-  if (!ok || std::rename(tempName.c_str(), fileName) != 0) {
+  if (!ok || std::rename(tempName.c_str(), path.c_str()) != 0) {
     std::remove(tempName.c_str());
     return false;
   }
-  const std::string name(fileName);
-  const std::size_t slash = name.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash == 0 ? 1 : slash);
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
   const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderFd >= 0) {
     ::fsync(folderFd);
