@@ -67,6 +67,10 @@ class Backend {
   virtual void UnlockAudio() {}
   virtual void RecordSoundCall(const SoundCall& /*call*/) {}
 
+  // A file in the state folder (platform/file_places.h) was replaced: a
+  // back end whose files live in memory makes the change last here.
+  virtual void StateWritten() {}
+
   // Ends the program with exitCode after a close that the game answered
   // from inside a screen that would otherwise have kept it waiting.
   [[noreturn]] virtual void EndProcess(int exitCode);

@@ -94,6 +94,7 @@ bool WriteScoreFile(const char* fileName, std::int32_t value) {
     ::fsync(folderFd);
     ::close(folderFd);
   }
+  CurrentBackend().StateWritten();
   return true;
 }
 
