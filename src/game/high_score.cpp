@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/game_vars.h"
+#include "formats/little_endian.h"
 
 namespace {
 
@@ -37,9 +38,7 @@ void ReadHighScore() {
   }
   unsigned char bytes[4];
   if (std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes) {
-    const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                                std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
-    highScore = static_cast<std::int32_t>(value);
+    highScore = static_cast<std::int32_t>(formats::LoadLe32(bytes));
   }
   std::fclose(file);
 }
@@ -48,10 +47,8 @@ void ReadHighScore() {
 // disk, and only then takes the old one's name: a crash or a full disk
 // leaves either the old file or the new one, never a truncated one.
 void WriteHighScore() {
-  const auto value = static_cast<std::uint32_t>(highScore);
-  const unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                                  static_cast<unsigned char>(value >> 16),
-                                  static_cast<unsigned char>(value >> 24)};
+  unsigned char bytes[4];
+  formats::StoreLe32(static_cast<std::uint32_t>(highScore), bytes);
   char tempName[sizeof kTempPattern];
   for (std::size_t i = 0; i < sizeof kTempPattern; ++i) {
     tempName[i] = kTempPattern[i];

@@ -1,31 +1,23 @@
 #include "game/stage.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "actors/actor.h"
 #include "app/game_vars.h"
 #include "app/globals.h"
+#include "formats/little_endian.h"
 #include "platform/win32.h"
 
 MazeGrid maze{};
 
 namespace {
 
-constexpr char kMapFile[] = "StageData.map";
-constexpr char kScriptFile[] = "StageData.scp";
-constexpr long kMapRecordBytes = 4 + 2 * kMazeRows * kMazeColumns * 4;
-constexpr long kScriptRecordBytes = 65;
-constexpr int kNameCapacity = 20;
+constexpr long kCountBytes = formats::kStageCountBytes;
 
 std::int32_t Wrap(std::int32_t value, std::int32_t size) {
   const std::int32_t rest = value % size;
   return rest < 0 ? rest + size : rest;
-}
-
-std::int32_t DecodeLittleEndian(const unsigned char* bytes) {
-  const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                              std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
-  return static_cast<std::int32_t>(value);
 }
 
 bool ReadInt(std::FILE* file, std::int32_t& value) {
@@ -33,7 +25,7 @@ bool ReadInt(std::FILE* file, std::int32_t& value) {
   if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) {
     return false;
   }
-  value = DecodeLittleEndian(bytes);
+  value = static_cast<std::int32_t>(formats::LoadLe32(bytes));
   return true;
 }
 
@@ -46,7 +38,7 @@ bool ReadCells(std::FILE* file, std::int32_t (&cells)[kMazeRows][kMazeColumns]) 
   const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
   std::int32_t* flat = &cells[0][0];
   for (std::size_t i = 0; i < got / 4; ++i) {
-    flat[i] = DecodeLittleEndian(bytes + 4 * i);
+    flat[i] = static_cast<std::int32_t>(formats::LoadLe32(bytes + 4 * i));
   }
   return got == sizeof bytes;
 }
@@ -62,7 +54,7 @@ std::FILE* OpenRecord(const char* name, std::int32_t stage, long recordBytes) {
   }
   std::int32_t count = 0;
   if (!ReadInt(file, count) || stage < 1 || stage > count ||
-      std::fseek(file, 4 + (static_cast<long>(stage) - 1) * recordBytes, SEEK_SET) != 0) {
+      std::fseek(file, kCountBytes + (static_cast<long>(stage) - 1) * recordBytes, SEEK_SET) != 0) {
     std::fclose(file);
     return nullptr;
   }
@@ -77,13 +69,14 @@ bool ReadActorEntry(std::FILE* file, Actor& actor) {
   if (!ReadByte(file, nameLength)) {
     return false;
   }
-  char name[kNameCapacity];
-  const std::size_t stored = nameLength < kNameCapacity ? nameLength : kNameCapacity;
+  char name[formats::kActorNameCapacity];
+  const std::size_t stored =
+      nameLength < formats::kActorNameCapacity ? nameLength : formats::kActorNameCapacity;
   if (std::fread(name, 1, stored, file) != stored) {
     return false;
   }
   unsigned char skipped = 0;
-  for (int i = kNameCapacity; i < nameLength; ++i) {
+  for (int i = formats::kActorNameCapacity; i < nameLength; ++i) {
     if (!ReadByte(file, skipped)) {
       return false;
     }
@@ -125,7 +118,7 @@ std::int32_t WallAt(std::int32_t row, std::int32_t column) {
 bool OpenAtPixel(std::int32_t px, std::int32_t py) { return WallAt(py / kCellSize, px / kCellSize) == 0; }
 
 void ReadStageMap(std::int32_t stage) {
-  std::FILE* file = OpenRecord(kMapFile, stage, kMapRecordBytes);
+  std::FILE* file = OpenRecord(formats::kStageMapFile, stage, formats::kMapRecordBytes);
   if (file == nullptr) {
     return;
   }
@@ -140,13 +133,14 @@ void ReadStageMap(std::int32_t stage) {
 }
 
 void ReadStageScript(std::int32_t stage) {
-  std::FILE* file = OpenRecord(kScriptFile, stage, kScriptRecordBytes);
+  std::FILE* file = OpenRecord(formats::kStageScriptFile, stage, formats::kScriptRecordBytes);
   if (file == nullptr) {
     return;
   }
   std::int32_t unused = 0;
   if (ReadInt(file, unused)) {
     Actor* const actors[] = {&player, &ghosts[0], &ghosts[1], &ghosts[2], &ghosts[3]};
+    static_assert(std::size(actors) == formats::kStageActors);
     for (Actor* actor : actors) {
       if (!ReadActorEntry(file, *actor)) {
         break;
