@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/pixel_format.h"
+
 namespace sim {
 
 namespace {
@@ -131,24 +133,12 @@ std::vector<std::uint8_t> PixelsToRgb(const std::uint16_t* pixels, int width, in
   }
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   rgb.resize(count * 3);
+  const formats::PixelFormat& format = is565 ? formats::kRgb565 : formats::kRgb555;
   std::uint8_t* out = rgb.data();
   for (std::size_t i = 0; i < count; ++i) {
-    const std::uint32_t p = pixels[i];
-    std::uint32_t r = 0;
-    std::uint32_t g = 0;
-    std::uint32_t b = p & 0x1Fu;
-    if (is565) {
-      r = (p >> 11) & 0x1Fu;
-      g = (p >> 5) & 0x3Fu;
-      g = (g << 2) | (g >> 4);
-    } else {
-      r = (p >> 10) & 0x1Fu;
-      g = (p >> 5) & 0x1Fu;
-      g = (g << 3) | (g >> 2);
-    }
-    *out++ = static_cast<std::uint8_t>((r << 3) | (r >> 2));
-    *out++ = static_cast<std::uint8_t>(g);
-    *out++ = static_cast<std::uint8_t>((b << 3) | (b >> 2));
+    *out++ = static_cast<std::uint8_t>(formats::Red8(format, pixels[i]));
+    *out++ = static_cast<std::uint8_t>(formats::Green8(format, pixels[i]));
+    *out++ = static_cast<std::uint8_t>(formats::Blue8(pixels[i]));
   }
   return rgb;
 }
