@@ -218,7 +218,7 @@ RgbImage SimWorkspace::Frame(std::uint32_t elapsedMs) const {
   std::snprintf(name, sizeof name, "/frame-%08u.png", static_cast<unsigned>(elapsedMs));
   const std::string bytes = ReadText(framesDir() + name);
   RgbImage image;
-  const std::string error = DecodeStoredPng(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), image);
+  const std::string error = DecodePng(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), image);
   EXPECT_EQ(error, "") << framesDir() << name;
   return image;
 }
