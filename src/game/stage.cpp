@@ -1,6 +1,9 @@
 #include "game/stage.h"
 
+#include <iterator>
+
 #include "actors/actor.h"
+#include "formats/little_endian.h"
 #include "game/game_vars.h"
 #include "game/globals.h"
 #include "platform/win32.h"
@@ -9,21 +12,11 @@ MazeGrid maze{};
 
 namespace {
 
-constexpr char kMapFile[] = "StageData.map";
-constexpr char kScriptFile[] = "StageData.scp";
-constexpr long kMapRecordBytes = 4 + 2 * kMazeRows * kMazeColumns * 4;
-constexpr long kScriptRecordBytes = 65;
-constexpr int kNameCapacity = 20;
+constexpr long kCountBytes = formats::kStageCountBytes;
 
 std::int32_t Wrap(std::int32_t value, std::int32_t size) {
   const std::int32_t rest = value % size;
   return rest < 0 ? rest + size : rest;
-}
-
-std::int32_t DecodeLittleEndian(const unsigned char* bytes) {
-  const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                              std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
-  return static_cast<std::int32_t>(value);
 }
 
 // How many bytes came; a failed read counts as none.
@@ -37,7 +30,7 @@ bool ReadInt(HFILE file, std::int32_t& value) {
   if (ReadBytes(file, bytes, sizeof bytes) != sizeof bytes) {
     return false;
   }
-  value = DecodeLittleEndian(bytes);
+  value = static_cast<std::int32_t>(formats::LoadLe32(bytes));
   return true;
 }
 
@@ -50,7 +43,7 @@ bool ReadCells(HFILE file, std::int32_t (&cells)[kMazeRows][kMazeColumns]) {
   const UINT got = ReadBytes(file, bytes, sizeof bytes);
   std::int32_t* flat = &cells[0][0];
   for (UINT i = 0; i < got / 4; ++i) {
-    flat[i] = DecodeLittleEndian(bytes + 4 * i);
+    flat[i] = static_cast<std::int32_t>(formats::LoadLe32(bytes + 4 * i));
   }
   return got == sizeof bytes;
 }
@@ -64,7 +57,7 @@ HFILE OpenRecord(const char* name, std::int32_t stage, long recordBytes) {
   }
   std::int32_t count = 0;
   // A record past 2 GB lies beyond any stage file: there is none to read.
-  const long long offset = 4 + (static_cast<long long>(stage) - 1) * recordBytes;
+  const long long offset = kCountBytes + (static_cast<long long>(stage) - 1) * recordBytes;
   if (!ReadInt(file, count) || stage < 1 || stage > count || offset > 0x7FFFFFFF ||
       _llseek(file, static_cast<LONG>(offset), FILE_BEGIN) == HFILE_ERROR) {
     _lclose(file);
@@ -81,13 +74,14 @@ bool ReadActorEntry(HFILE file, Actor& actor) {
   if (!ReadByte(file, nameLength)) {
     return false;
   }
-  char name[kNameCapacity];
-  const std::size_t stored = nameLength < kNameCapacity ? nameLength : kNameCapacity;
+  char name[formats::kActorNameCapacity];
+  const std::size_t stored =
+      nameLength < formats::kActorNameCapacity ? nameLength : formats::kActorNameCapacity;
   if (ReadBytes(file, name, static_cast<UINT>(stored)) != stored) {
     return false;
   }
   unsigned char skipped = 0;
-  for (int i = kNameCapacity; i < nameLength; ++i) {
+  for (int i = formats::kActorNameCapacity; i < nameLength; ++i) {
     if (!ReadByte(file, skipped)) {
       return false;
     }
@@ -129,7 +123,7 @@ std::int32_t WallAt(std::int32_t row, std::int32_t column) {
 bool OpenAtPixel(std::int32_t px, std::int32_t py) { return WallAt(py / kCellSize, px / kCellSize) == 0; }
 
 void ReadStageMap(std::int32_t stage) {
-  const HFILE file = OpenRecord(kMapFile, stage, kMapRecordBytes);
+  const HFILE file = OpenRecord(formats::kStageMapFile, stage, formats::kMapRecordBytes);
   if (file == HFILE_ERROR) {
     return;
   }
@@ -144,13 +138,14 @@ void ReadStageMap(std::int32_t stage) {
 }
 
 void ReadStageScript(std::int32_t stage) {
-  const HFILE file = OpenRecord(kScriptFile, stage, kScriptRecordBytes);
+  const HFILE file = OpenRecord(formats::kStageScriptFile, stage, formats::kScriptRecordBytes);
   if (file == HFILE_ERROR) {
     return;
   }
   std::int32_t unused = 0;
   if (ReadInt(file, unused)) {
     Actor* const actors[] = {&player, &ghosts[0], &ghosts[1], &ghosts[2], &ghosts[3]};
+    static_assert(std::size(actors) == formats::kStageActors);
     for (Actor* actor : actors) {
       if (!ReadActorEntry(file, *actor)) {
         break;

@@ -3,9 +3,11 @@
 
 #include <cstdint>
 
-inline constexpr int kMazeRows = 18;
-inline constexpr int kMazeColumns = 20;
-inline constexpr int kCellSize = 13;
+#include "formats/stage_files.h"
+
+using formats::kCellSize;
+using formats::kMazeColumns;
+using formats::kMazeRows;
 
 // An actor covers one cell from its top-left corner: kActorEdge to its right
 // column and bottom row, kActorCentre to its middle.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "formats/wave_file.h"
 #include "platform/win32.h"
 
 struct GUID;
@@ -25,7 +26,7 @@ inline constexpr DWORD DSBPLAY_LOOPING = 0x00000001;
 inline constexpr DWORD DSBLOCK_ENTIREBUFFER = 0x00000002;
 inline constexpr DWORD DSBSIZE_MAX = 0x0FFFFFFF;
 
-inline constexpr WORD WAVE_FORMAT_PCM = 1;
+inline constexpr WORD WAVE_FORMAT_PCM = formats::kPcmFormatTag;
 
 #pragma pack(push, 1)
 struct WAVEFORMATEX {

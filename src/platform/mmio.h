@@ -4,17 +4,14 @@
 // end is a failure result, never a read outside the file or the buffer.
 #pragma once
 
+#include "formats/wave_file.h"
 #include "platform/win32.h"
 
 using FOURCC = DWORD;
 using MMRESULT = UINT;
 using HMMIO = struct MmioFile*;
 
-constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) {
-  return static_cast<FOURCC>(static_cast<BYTE>(a)) | (static_cast<FOURCC>(static_cast<BYTE>(b)) << 8) |
-         (static_cast<FOURCC>(static_cast<BYTE>(c)) << 16) |
-         (static_cast<FOURCC>(static_cast<BYTE>(d)) << 24);
-}
+constexpr FOURCC mmioFOURCC(char a, char b, char c, char d) { return formats::FourCc(a, b, c, d); }
 
 inline constexpr MMRESULT MMSYSERR_NOERROR = 0;
 inline constexpr MMRESULT MMSYSERR_INVALHANDLE = 5;

@@ -1,6 +1,4 @@
-// A small PNG encoder for the pictures the runner captures: 8-bit RGB,
-// deflate with stored blocks only. Files come out a little larger than
-// compressed ones, and no library is needed.
+// The pictures the runner captures, as compressed 8-bit RGB PNG files.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +8,8 @@
 
 namespace sim {
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0);
-std::uint32_t Adler32(const std::uint8_t* data, std::size_t size, std::uint32_t adler = 1);
-
 // rgb holds width * height * 3 bytes, rows top to bottom. Empty result when
-// the sizes do not match.
+// the sizes do not match or the picture cannot be encoded.
 std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std::uint8_t>& rgb);
 
 // 16-bit pixels (5-6-5 or 5-5-5) to 8-bit RGB, each channel widened by

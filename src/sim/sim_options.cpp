@@ -1,5 +1,6 @@
 #include "sim/sim_options.h"
 
+#include <charconv>
 #include <cstddef>
 
 #ifndef CHOMPO_DEFAULT_DATA_DIR
@@ -9,19 +10,6 @@
 namespace sim {
 
 namespace {
-
-int DigitValue(char c, int base) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (base == 16 && c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (base == 16 && c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
 
 bool ParseTimeList(const std::string& text, std::vector<std::uint32_t>& out) {
   std::size_t begin = 0;
@@ -44,27 +32,21 @@ bool ParseTimeList(const std::string& text, std::vector<std::uint32_t>& out) {
 }  // namespace
 
 bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
+  const char* first = text.data();
+  const char* const last = first + text.size();
   int base = 10;
-  std::size_t start = 0;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     base = 16;
-    start = 2;
+    first += 2;
   }
-  if (start >= text.size()) {
+  // Digits only, to the end: from_chars takes no sign for an unsigned value
+  // and no spaces, and refuses anything above 32 bits.
+  std::uint32_t parsed = 0;
+  const auto [end, error] = std::from_chars(first, last, parsed, base);
+  if (error != std::errc() || end != last) {
     return false;
   }
-  std::uint64_t result = 0;
-  for (std::size_t i = start; i < text.size(); ++i) {
-    const int digit = DigitValue(text[i], base);
-    if (digit < 0) {
-      return false;
-    }
-    result = result * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    if (result > 0xFFFFFFFFull) {
-      return false;
-    }
-  }
-  value = static_cast<std::uint32_t>(result);
+  value = parsed;
   return true;
 }
 

@@ -65,7 +65,7 @@ void WriteCapture(ActiveRun& run, std::uint32_t time) {
       EncodePng(backend.frameWidth(), backend.frameHeight(),
                 PixelsToRgb(backend.lastFrame().data(), backend.frameWidth(), backend.frameHeight(),
                             backend.frameIs565()));
-  if (!WriteFile(path.string(), png)) {
+  if (png.empty() || !WriteFile(path.string(), png)) {
     std::fprintf(stderr, "chompo-sim: cannot write %s\n", path.c_str());
   }
 }

@@ -4,13 +4,14 @@
 #include <cstring>
 #include <new>
 
+#include "formats/wave_file.h"
 #include "platform/mmio.h"
 #include "sound/wave_format.h"
 
 namespace {
 
-constexpr DWORD kPcmPartSize = 16;  // the record up to wBitsPerSample
-constexpr DWORD kExtraSizeField = 2;
+using formats::kExtraSizeBytes;
+using formats::kPcmRecordBytes;
 
 bool ReadExactly(HMMIO file, void* out, DWORD count) {
   return mmioRead(file, static_cast<char*>(out), static_cast<LONG>(count)) == static_cast<LONG>(count);
@@ -47,7 +48,7 @@ bool CopyThroughIoBuffer(HMMIO file, std::uint8_t* out, DWORD count) {
 // caller does.
 IDirectSoundBuffer* LoadOpenWave(IDirectSound* device, HMMIO file) {
   MMCKINFO riff{};
-  riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+  riff.fccType = formats::kWaveForm;
   if (mmioDescend(file, &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) {
     return nullptr;
   }
@@ -60,7 +61,7 @@ IDirectSoundBuffer* LoadOpenWave(IDirectSound* device, HMMIO file) {
     return nullptr;
   }
   MMCKINFO data{};
-  data.ckid = mmioFOURCC('d', 'a', 't', 'a');
+  data.ckid = formats::kDataChunk;
   if (mmioDescend(file, &data, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) {
     return nullptr;
   }
@@ -100,12 +101,13 @@ IDirectSoundBuffer* LoadOpenWave(IDirectSound* device, HMMIO file) {
 
 bool ReadWaveFormat(HMMIO file, const MMCKINFO& riff, WaveFormatRecord& record) {
   MMCKINFO chunk{};
-  chunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
-  if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR || chunk.cksize < kPcmPartSize) {
+  chunk.ckid = formats::kFormatChunk;
+  if (mmioDescend(file, &chunk, &riff, MMIO_FINDCHUNK) != MMSYSERR_NOERROR ||
+      chunk.cksize < kPcmRecordBytes) {
     return false;
   }
-  std::uint8_t pcmPart[kPcmPartSize];
-  if (!ReadExactly(file, pcmPart, kPcmPartSize)) {
+  std::uint8_t pcmPart[kPcmRecordBytes];
+  if (!ReadExactly(file, pcmPart, kPcmRecordBytes)) {
     return false;
   }
   WORD formatTag = 0;
@@ -114,11 +116,11 @@ bool ReadWaveFormat(HMMIO file, const MMCKINFO& riff, WaveFormatRecord& record) 
   // PCM carries no extra bytes, whatever else its chunk holds.
   WORD extraSize = 0;
   if (formatTag != WAVE_FORMAT_PCM) {
-    if (chunk.cksize < kPcmPartSize + kExtraSizeField || !ReadExactly(file, &extraSize, kExtraSizeField)) {
+    if (chunk.cksize < kPcmRecordBytes + kExtraSizeBytes || !ReadExactly(file, &extraSize, kExtraSizeBytes)) {
       return false;
     }
     // Extra bytes the chunk does not hold would come from the next chunk.
-    if (extraSize > chunk.cksize - kPcmPartSize - kExtraSizeField) {
+    if (extraSize > chunk.cksize - kPcmRecordBytes - kExtraSizeBytes) {
       return false;
     }
   }
@@ -129,8 +131,8 @@ bool ReadWaveFormat(HMMIO file, const MMCKINFO& riff, WaveFormatRecord& record) 
     record.size = 0;
     return false;
   }
-  std::memcpy(record.bytes.get(), pcmPart, kPcmPartSize);
-  std::memcpy(record.bytes.get() + kPcmPartSize, &extraSize, sizeof(extraSize));
+  std::memcpy(record.bytes.get(), pcmPart, kPcmRecordBytes);
+  std::memcpy(record.bytes.get() + kPcmRecordBytes, &extraSize, sizeof(extraSize));
   if (extraSize > 0 && !ReadExactly(file, record.bytes.get() + sizeof(WAVEFORMATEX), extraSize)) {
     record.bytes.reset();
     record.size = 0;

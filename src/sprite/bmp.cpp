@@ -6,16 +6,15 @@
 #include <memory>
 #include <new>
 
+#include "formats/bmp_file.h"
+#include "formats/pixel_format.h"
 #include "platform/win32.h"
 #include "sprite/sprite.h"
 
 namespace {
 
-constexpr WORD kBmpSignature = 0x4D42;  // "BM"
-constexpr DWORD kHeadersSize = sizeof(BitmapFileHeader) + sizeof(BitmapInfoHeader);
+using formats::kBmpHeadersBytes;
 constexpr LONG kMaxSide = 4096;
-constexpr WORD kBitsPerPixel = 24;
-constexpr DWORD kUncompressed = 0;
 
 class FileCloser {
  public:
@@ -34,19 +33,17 @@ class FileCloser {
   HFILE file_;
 };
 
-// Bytes per file row: 3 per pixel, padded to a multiple of 4.
-std::uint32_t Stride(LONG width) { return (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u; }
-
 bool HeadersAcceptable(const BitmapFileHeader& file, const BitmapInfoHeader& info) {
-  return file.bfSize >= kHeadersSize && info.biWidth > 0 && info.biHeight > 0 && info.biWidth <= kMaxSide &&
-         info.biHeight <= kMaxSide && info.biBitCount == kBitsPerPixel && info.biCompression == kUncompressed;
+  return file.bfSize >= kBmpHeadersBytes && info.biWidth > 0 && info.biHeight > 0 &&
+         info.biWidth <= kMaxSide && info.biHeight <= kMaxSide &&
+         info.biBitCount == formats::kBmpBitsPerPixel && info.biCompression == formats::kBmpUncompressed;
 }
 
 // Where the pixel rows start inside the data that follow the two headers:
 // longer info headers (108 or 124 bytes) push them further in.
 std::uint32_t PixelStart(const BitmapFileHeader& file) {
-  if (file.bfOffBits >= kHeadersSize && file.bfOffBits < file.bfSize) {
-    return file.bfOffBits - kHeadersSize;
+  if (file.bfOffBits >= kBmpHeadersBytes && file.bfOffBits < file.bfSize) {
+    return file.bfOffBits - kBmpHeadersBytes;
   }
   return 0;
 }
@@ -80,7 +77,7 @@ bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
   std::memset(&fileHeader, 0, sizeof(fileHeader));
   std::memset(&infoHeader, 0, sizeof(infoHeader));
   if (_lread(handle, &fileHeader, sizeof(fileHeader)) != sizeof(fileHeader) ||
-      fileHeader.bfType != kBmpSignature) {
+      fileHeader.bfType != formats::kBmpSignature) {
     return false;
   }
   if (_lread(handle, &infoHeader, sizeof(infoHeader)) != sizeof(infoHeader) ||
@@ -88,10 +85,10 @@ bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
     return false;
   }
 
-  const std::uint32_t dataSize = fileHeader.bfSize - kHeadersSize;
+  const std::uint32_t dataSize = fileHeader.bfSize - kBmpHeadersBytes;
   const std::uint32_t w = static_cast<std::uint32_t>(infoHeader.biWidth);
   const std::uint32_t h = static_cast<std::uint32_t>(infoHeader.biHeight);
-  const std::uint32_t stride = Stride(infoHeader.biWidth);
+  const std::uint32_t stride = formats::BmpStride(w);
   const std::uint32_t start = PixelStart(fileHeader);
   // At most 4096 x 12288 bytes: no overflow in 32 bits.
   if (dataSize - start < stride * h) {
@@ -127,7 +124,8 @@ bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
   if (created) {
     auto* pixels = static_cast<std::uint8_t*>(Lock());
     if (pixels != nullptr) {
-      const bool is555 = pixelFormat == 555;
+      const formats::PixelFormat& format =
+          pixelFormat == formats::kRgb555.number ? formats::kRgb555 : formats::kRgb565;
       const std::uint32_t rows = std::min<std::uint32_t>(h, surfaceDesc.dwHeight);
       const std::uint32_t columns = std::min<std::uint32_t>(w, surfaceDesc.dwWidth);
       for (std::uint32_t row = 0; row < rows; ++row) {
@@ -135,19 +133,11 @@ bool Sprite::LoadBmp(IDirectDraw* directDraw, const char* path) {
         auto* out =
             reinterpret_cast<std::uint16_t*>(pixels + static_cast<std::size_t>(row) * surfaceDesc.lPitch);
         for (std::uint32_t column = 0; column < columns; ++column, in += 3) {
-          // Low bits are dropped exactly as ColorToPixel drops them, so the
-          // key colour of the file becomes the key value of the surface.
-          const unsigned blue = in[0];
-          const unsigned green = in[1];
-          const unsigned red = in[2];
-          unsigned value;
-          if (is555) {
-            value =
-                (((red >> 3) << 10) & redMask) | (((green >> 3) << 5) & greenMask) | ((blue >> 3) & blueMask);
-          } else {
-            value =
-                (((red >> 3) << 11) & redMask) | (((green >> 2) << 5) & greenMask) | ((blue >> 3) & blueMask);
-          }
+          // The fields ColorToPixel packs, low bits dropped alike, so the key
+          // colour of the file becomes the key value of the surface.
+          const std::uint32_t value = (formats::RedField(format, in[2]) & redMask) |
+                                      (formats::GreenField(format, in[1]) & greenMask) |
+                                      (formats::BlueField(in[0]) & blueMask);
           out[column] = static_cast<std::uint16_t>(value);
         }
       }

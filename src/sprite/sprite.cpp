@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "formats/pixel_format.h"
+
 namespace {
 
-constexpr std::uint16_t kFormat565 = 565;
-constexpr std::uint16_t kFormat555 = 555;
+using formats::kRgb555;
+using formats::kRgb565;
 
 // A picture cut to the drawing bounds: where it lands and which of its own
 // rows and columns land there.
@@ -105,16 +107,14 @@ void Sprite::QueryPixelFormat() {
   if (surface == nullptr || surface->GetSurfaceDesc(&surfaceDesc) != DD_OK) {
     return;
   }
-  if (surfaceDesc.ddpfPixelFormat.dwRBitMask == 0xF800) {
-    pixelFormat = kFormat565;
-    redMask = 0xF800;
-    greenMask = 0x07E0;
-    blueMask = 0x001F;
-  } else if (surfaceDesc.ddpfPixelFormat.dwRBitMask == 0x7C00) {
-    pixelFormat = kFormat555;
-    redMask = 0x7C00;
-    greenMask = 0x03E0;
-    blueMask = 0x001F;
+  for (const formats::PixelFormat* format : {&kRgb565, &kRgb555}) {
+    if (surfaceDesc.ddpfPixelFormat.dwRBitMask == format->redMask) {
+      pixelFormat = format->number;
+      redMask = format->redMask;
+      greenMask = format->greenMask;
+      blueMask = format->blueMask;
+      return;
+    }
   }
 }
 
@@ -122,11 +122,11 @@ std::uint16_t Sprite::ColorToPixel(COLORREF color) const {
   const unsigned r = color & 0xFF;
   const unsigned g = (color >> 8) & 0xFF;
   const unsigned b = (color >> 16) & 0xFF;
-  if (pixelFormat == kFormat565) {
-    return static_cast<std::uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+  if (pixelFormat == kRgb565.number) {
+    return formats::PackPixel(kRgb565, r, g, b);
   }
-  if (pixelFormat == kFormat555) {
-    return static_cast<std::uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+  if (pixelFormat == kRgb555.number) {
+    return formats::PackPixel(kRgb555, r, g, b);
   }
   // Unknown format: nothing sensible to convert to.
   return 0;

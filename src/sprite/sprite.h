@@ -5,34 +5,12 @@
 #include <cstdint>
 #include <span>
 
+#include "formats/bmp_file.h"
 #include "platform/ddraw.h"
 
-#pragma pack(push, 1)
-struct BitmapFileHeader {
-  WORD bfType;
-  DWORD bfSize;
-  WORD bfReserved1;
-  WORD bfReserved2;
-  DWORD bfOffBits;
-};
-struct BitmapInfoHeader {
-  DWORD biSize;
-  LONG biWidth;
-  LONG biHeight;
-  WORD biPlanes;
-  WORD biBitCount;
-  DWORD biCompression;
-  DWORD biSizeImage;
-  LONG biXPelsPerMeter;
-  LONG biYPelsPerMeter;
-  DWORD biClrUsed;
-  DWORD biClrImportant;
-};
-#pragma pack(pop)
-static_assert(sizeof(BitmapFileHeader) == 14);
-static_assert(sizeof(BitmapInfoHeader) == 40);
-
-inline constexpr COLORREF kTransparentColor = 0x8080FF;
+using formats::BitmapFileHeader;
+using formats::BitmapInfoHeader;
+using formats::kTransparentColor;
 
 // DrawMirrored's modes; any other value mirrors both ways.
 enum MirrorMode : std::int32_t { MirrorLeftRight = 1, MirrorUpDown = 2 };

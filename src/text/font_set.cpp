@@ -17,14 +17,14 @@ bool FontSet::LoadLatinFont(const char* fileName) {
   static_cast<void>(_lread(file, latinGlyphs, sizeof(latinGlyphs)));
   _lclose(file);
   latinLoaded = 1;
-  latinWidth = 8;
-  latinHeight = 16;
+  latinWidth = formats::kGlyphWidth;
+  latinHeight = formats::kGlyphHeight;
   return true;
 }
 
 void FontSet::PrepareLatinGlyph(std::uint8_t c) {
   std::memset(latinGlyph, 0, sizeof(latinGlyph));
-  std::memcpy(latinGlyph, latinGlyphs + 16 * static_cast<std::size_t>(c), sizeof(latinGlyph));
+  std::memcpy(latinGlyph, latinGlyphs + sizeof(latinGlyph) * c, sizeof(latinGlyph));
 }
 
 bool FontSet::DrawLatinText(Sprite& target, std::int32_t x, std::int32_t y, const char* text) {
@@ -37,9 +37,9 @@ bool FontSet::DrawLatinText(Sprite& target, std::int32_t x, std::int32_t y, cons
   // Every byte is a glyph of its own, blanks and control bytes included.
   for (std::size_t n = std::strlen(text), i = 0; n > 0; --n, ++i) {
     PrepareLatinGlyph(static_cast<std::uint8_t>(text[i]));
-    for (std::int32_t row = 0; row < latinHeight && row < 16; ++row) {
+    for (std::int32_t row = 0; row < latinHeight && row < formats::kGlyphHeight; ++row) {
       const std::uint8_t bits = latinGlyph[row];
-      for (std::int32_t column = 0; column < latinWidth && column < 8; ++column) {
+      for (std::int32_t column = 0; column < latinWidth && column < formats::kGlyphWidth; ++column) {
         if ((bits >> (7 - column)) & 1) {
           target.PutPixel(x + column, y + row, latinColor);
         }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "formats/font_file.h"
 #include "platform/win32.h"
 
 class Sprite;
@@ -19,6 +20,6 @@ class FontSet {
   COLORREF latinColor = 0;
   std::uint16_t latinWidth = 0;
   std::uint16_t latinHeight = 0;
-  std::uint8_t latinGlyphs[4096] = {};
-  std::uint8_t latinGlyph[16] = {};
+  std::uint8_t latinGlyphs[formats::kFontFileBytes] = {};
+  std::uint8_t latinGlyph[formats::kGlyphHeight] = {};
 };

@@ -1,6 +1,5 @@
-// Reads back the PNG files chompo-sim writes (8-bit RGB, stored deflate
-// blocks), checking every CRC and the Adler sum on the way. Written apart
-// from the runner's encoder so that the two check each other.
+// Reads back the PNG files chompo-sim writes, 8-bit RGB, with libpng, which
+// checks their chunk sums and compressed data on the way.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +31,6 @@ struct RgbImage {
 };
 
 // Empty when the bytes are such a PNG, else what is wrong with them.
-std::string DecodeStoredPng(const std::vector<std::uint8_t>& bytes, RgbImage& image);
+std::string DecodePng(const std::vector<std::uint8_t>& bytes, RgbImage& image);
 
 }  // namespace testsupport

@@ -142,7 +142,7 @@ RgbImage SimWorkspace::Frame(std::uint32_t elapsedMs) const {
   char name[32];
   std::snprintf(name, sizeof name, "/frame-%08u.png", static_cast<unsigned>(elapsedMs));
   RgbImage image;
-  const std::string error = DecodeStoredPng(support::ReadBytes(framesDir() + name), image);
+  const std::string error = DecodePng(support::ReadBytes(framesDir() + name), image);
   EXPECT_EQ(error, "") << framesDir() << name;
   return image;
 }

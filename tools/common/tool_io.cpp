@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/little_endian.h"
+
 namespace tool {
 
 void AppendU8(Bytes& out, std::uint8_t value) { out.push_back(value); }
@@ -14,8 +16,9 @@ void AppendU16(Bytes& out, std::uint16_t value) {
 }
 
 void AppendU32(Bytes& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFFu));
+  std::uint8_t bytes[4];
+  formats::StoreLe32(value, bytes);
+  out.insert(out.end(), bytes, bytes + 4);
 }
 
 void AppendI32(Bytes& out, std::int32_t value) { AppendU32(out, static_cast<std::uint32_t>(value)); }

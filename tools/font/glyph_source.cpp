@@ -11,7 +11,7 @@ bool ParseCode(const std::string& text, int& code) {
   if (text.empty()) return false;
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 0);
-  if (end != text.c_str() + text.size() || value < 0 || value >= kGlyphs) return false;
+  if (end != text.c_str() + text.size() || value < 0 || value >= kFontGlyphs) return false;
   code = static_cast<int>(value);
   return true;
 }
@@ -44,7 +44,7 @@ bool ParseGlyphs(const std::vector<std::string>& lines, FontImage& font, std::ve
     if (font.drawn[code]) errors.push_back(SourceError{line, "glyph " + Hex(code) + " drawn twice"});
     Glyph glyph{};
     bool complete = true;
-    for (int row = 0; row < kGlyphRows; ++row, ++index) {
+    for (int row = 0; row < kGlyphHeight; ++row, ++index) {
       const int rowLine = static_cast<int>(index) + 1;
       if (index >= lines.size()) {
         errors.push_back(SourceError{
@@ -53,14 +53,14 @@ bool ParseGlyphs(const std::vector<std::string>& lines, FontImage& font, std::ve
         break;
       }
       const std::string& cells = lines[index];
-      if (cells.size() != kGlyphColumns || cells.find_first_not_of(".#") != std::string::npos) {
+      if (cells.size() != kGlyphWidth || cells.find_first_not_of(".#") != std::string::npos) {
         errors.push_back(SourceError{rowLine, "glyph " + Hex(code) + " row " + std::to_string(row) +
                                                   " must be 8 cells of '.' and '#'"});
         complete = false;
         if (cells.rfind("glyph", 0) == 0) break;  // a short grid: let the next header be read
         continue;
       }
-      for (int column = 0; column < kGlyphColumns; ++column) {
+      for (int column = 0; column < kGlyphWidth; ++column) {
         if (cells[column] == '#') glyph[row] = static_cast<std::uint8_t>(glyph[row] | (0x80u >> column));
       }
     }
@@ -85,7 +85,7 @@ bool ParseGlyphs(const std::vector<std::string>& lines, FontImage& font, std::ve
 
 tool::Bytes EncodeFont(const FontImage& font) {
   tool::Bytes out;
-  out.reserve(kGlyphs * kGlyphRows);
+  out.reserve(formats::kFontFileBytes);
   for (const Glyph& glyph : font.glyphs) out.insert(out.end(), glyph.begin(), glyph.end());
   return out;
 }
@@ -93,8 +93,8 @@ tool::Bytes EncodeFont(const FontImage& font) {
 tool::Bytes RenderPreview(const FontImage& font, const std::vector<std::string>& text, int scale) {
   std::size_t longest = 1;
   for (const std::string& line : text) longest = std::max(longest, line.size());
-  const int width = static_cast<int>(longest) * kGlyphColumns * scale;
-  const int height = static_cast<int>(std::max<std::size_t>(text.size(), 1)) * kGlyphRows * scale;
+  const int width = static_cast<int>(longest) * kGlyphWidth * scale;
+  const int height = static_cast<int>(std::max<std::size_t>(text.size(), 1)) * kGlyphHeight * scale;
   tool::Bytes out;
   tool::AppendText(out, "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n");
   const std::size_t start = out.size();
@@ -102,11 +102,11 @@ tool::Bytes RenderPreview(const FontImage& font, const std::vector<std::string>&
   for (std::size_t line = 0; line < text.size(); ++line) {
     for (std::size_t at = 0; at < text[line].size(); ++at) {
       const Glyph& glyph = font.glyphs[static_cast<std::uint8_t>(text[line][at])];
-      for (int row = 0; row < kGlyphRows; ++row) {
-        for (int column = 0; column < kGlyphColumns; ++column) {
+      for (int row = 0; row < kGlyphHeight; ++row) {
+        for (int column = 0; column < kGlyphWidth; ++column) {
           if ((glyph[row] & (0x80u >> column)) == 0) continue;
-          const int x0 = (static_cast<int>(at) * kGlyphColumns + column) * scale;
-          const int y0 = (static_cast<int>(line) * kGlyphRows + row) * scale;
+          const int x0 = (static_cast<int>(at) * kGlyphWidth + column) * scale;
+          const int y0 = (static_cast<int>(line) * kGlyphHeight + row) * scale;
           for (int y = y0; y < y0 + scale; ++y) {
             for (int x = x0; x < x0 + scale; ++x) {
               const std::size_t pixel = start + (static_cast<std::size_t>(y) * width + x) * 3;

@@ -15,19 +15,20 @@
 #include <string>
 #include <vector>
 
+#include "formats/font_file.h"
 #include "tool_io.h"
 
 namespace font {
 
-inline constexpr int kGlyphs = 256;
-inline constexpr int kGlyphRows = 16;
-inline constexpr int kGlyphColumns = 8;
+using formats::kFontGlyphs;
+using formats::kGlyphHeight;
+using formats::kGlyphWidth;
 
-using Glyph = std::array<std::uint8_t, kGlyphRows>;  // bit 7 is the leftmost pixel
+using Glyph = std::array<std::uint8_t, kGlyphHeight>;  // bit 7 is the leftmost pixel
 
 struct FontImage {
-  std::array<Glyph, kGlyphs> glyphs{};
-  std::array<bool, kGlyphs> drawn{};
+  std::array<Glyph, kFontGlyphs> glyphs{};
+  std::array<bool, kFontGlyphs> drawn{};
 };
 
 struct SourceError {
@@ -37,7 +38,7 @@ struct SourceError {
 
 bool ParseGlyphs(const std::vector<std::string>& lines, FontImage& font, std::vector<SourceError>& errors);
 
-// The file the game loads: glyph c at byte 16 * c.
+// The file the game loads.
 tool::Bytes EncodeFont(const FontImage& font);
 
 // Text drawn white on black with the glyphs, each pixel a scale by scale

@@ -2,14 +2,19 @@
 
 #include <cstddef>
 
+#include "formats/pixel_format.h"
+#include "tool_io.h"
+
 namespace pictures {
 
 bool ConvertsToKey(Rgb colour) {
-  const bool redMatches = (colour.r >> 3) == (kClearColour.r >> 3);
-  const bool blueMatches = (colour.b >> 3) == (kClearColour.b >> 3);
-  const bool green565 = (colour.g >> 2) == (kClearColour.g >> 2);
-  const bool green555 = (colour.g >> 3) == (kClearColour.g >> 3);
-  return redMatches && blueMatches && (green565 || green555);
+  for (const formats::PixelFormat* format : {&formats::kRgb565, &formats::kRgb555}) {
+    if (formats::PackPixel(*format, colour.r, colour.g, colour.b) ==
+        formats::PackPixel(*format, kClearColour.r, kClearColour.g, kClearColour.b)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 Picture::Picture(int width, int height)
@@ -45,38 +50,29 @@ std::string FindKeyClash(const Picture& picture) {
   return {};
 }
 
-namespace {
-
-void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-}  // namespace
-
 std::vector<std::uint8_t> EncodeBmp(const Picture& picture) {
   const auto width = static_cast<std::uint32_t>(picture.width());
   const auto height = static_cast<std::uint32_t>(picture.height());
-  const std::uint32_t stride = (3 * width + 3) & ~3u;
+  const std::uint32_t stride = formats::BmpStride(width);
   const std::uint32_t dataSize = stride * height;
 
-  std::vector<std::uint8_t> out;
-  out.reserve(54 + dataSize);
-  out.push_back('B');
-  out.push_back('M');
-  PutLe(out, 54 + dataSize, 4);  // bfSize
-  PutLe(out, 0, 4);              // bfReserved1, bfReserved2
-  PutLe(out, 54, 4);             // bfOffBits
-  PutLe(out, 40, 4);             // biSize
-  PutLe(out, width, 4);
-  PutLe(out, height, 4);  // positive: bottom row first
-  PutLe(out, 1, 2);       // biPlanes
-  PutLe(out, 24, 2);      // biBitCount
-  PutLe(out, 0, 4);       // biCompression: none
-  PutLe(out, dataSize, 4);
-  PutLe(out, 2835, 4);  // 72 dots per inch, both ways
-  PutLe(out, 2835, 4);
-  PutLe(out, 0, 4);  // biClrUsed
-  PutLe(out, 0, 4);  // biClrImportant
+  tool::Bytes out;
+  out.reserve(formats::kBmpHeadersBytes + dataSize);
+  tool::AppendU16(out, formats::kBmpSignature);
+  tool::AppendU32(out, formats::kBmpHeadersBytes + dataSize);  // bfSize
+  tool::AppendU32(out, 0);                                     // bfReserved1, bfReserved2
+  tool::AppendU32(out, formats::kBmpHeadersBytes);             // bfOffBits
+  tool::AppendU32(out, sizeof(formats::BitmapInfoHeader));     // biSize
+  tool::AppendU32(out, width);
+  tool::AppendU32(out, height);  // positive: bottom row first
+  tool::AppendU16(out, 1);       // biPlanes
+  tool::AppendU16(out, formats::kBmpBitsPerPixel);
+  tool::AppendU32(out, formats::kBmpUncompressed);
+  tool::AppendU32(out, dataSize);
+  tool::AppendU32(out, 2835);  // 72 dots per inch, both ways
+  tool::AppendU32(out, 2835);
+  tool::AppendU32(out, 0);  // biClrUsed
+  tool::AppendU32(out, 0);  // biClrImportant
 
   for (int y = picture.height() - 1; y >= 0; --y) {
     for (int x = 0; x < picture.width(); ++x) {

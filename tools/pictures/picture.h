@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/bmp_file.h"
+
 namespace pictures {
 
 struct Rgb {
@@ -18,7 +20,7 @@ struct Rgb {
 
 // Clear pixels are stored in the file as this colour; the game skips every
 // pixel that converts to the same 16-bit value.
-inline constexpr Rgb kClearColour{255, 128, 128};
+inline constexpr Rgb kClearColour{formats::kKeyRed, formats::kKeyGreen, formats::kKeyBlue};
 
 // True when the colour would turn into the transparent key in either 16-bit
 // format the game may run in (565 or 555), so it would vanish on screen.

@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "formats/stage_files.h"
+
 namespace stages {
 
-inline constexpr int kRows = 18;
-inline constexpr int kColumns = 20;
-inline constexpr int kCellPixels = 13;
-inline constexpr int kActors = 5;  // the player, then ghosts 0 to 3
+using formats::kCellSize;
+using formats::kMazeColumns;
+using formats::kMazeRows;
+using formats::kStageActors;  // the player, then ghosts 0 to 3
 
 enum class Cell { Wall, Open, SmallDot, LargeDot };
 
@@ -21,11 +23,11 @@ struct CellPosition {
 };
 
 struct Stage {
-  int number = 0;                     // position in the set, from 1
-  std::string source;                 // file name, for messages
-  std::array<int, kRows> rowLines{};  // file line of each row, for messages
-  Cell cells[kRows][kColumns] = {};
-  std::array<CellPosition, kActors> starts{};
+  int number = 0;                         // position in the set, from 1
+  std::string source;                     // file name, for messages
+  std::array<int, kMazeRows> rowLines{};  // file line of each row, for messages
+  Cell cells[kMazeRows][kMazeColumns] = {};
+  std::array<CellPosition, kStageActors> starts{};
 
   bool IsOpen(int row, int column) const { return cells[row][column] != Cell::Wall; }
   bool HasDot(int row, int column) const {
@@ -46,8 +48,8 @@ struct Problem {
 
 std::string FormatProblem(const Problem& problem);
 
-// Actor names written into the script file; together they are 11 bytes, which
-// makes every script record 65 bytes long.
-inline const std::array<std::string, kActors> kActorNames = {"Mog", "G1", "G2", "G3", "G4"};
+// Actor names written into the script file; together they are the
+// formats::kScriptNameBytes that every script record holds.
+inline const std::array<std::string, kStageActors> kActorNames = {"Mog", "G1", "G2", "G3", "G4"};
 
 }  // namespace stages

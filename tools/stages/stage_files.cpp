@@ -4,7 +4,7 @@ namespace stages {
 namespace {
 
 bool WallAt(const Stage& stage, int row, int column) {
-  if (row < 0 || row >= kRows || column < 0 || column >= kColumns) return false;
+  if (row < 0 || row >= kMazeRows || column < 0 || column >= kMazeColumns) return false;
   return !stage.IsOpen(row, column);
 }
 
@@ -28,15 +28,16 @@ std::int32_t WallPiece(const Stage& stage, int row, int column) {
 
 tool::Bytes EncodeStageMap(const std::vector<Stage>& stages) {
   tool::Bytes out;
-  out.reserve(4 + stages.size() * kMapRecordBytes);
+  out.reserve(formats::kStageCountBytes + stages.size() * formats::kMapRecordBytes);
   tool::AppendI32(out, static_cast<std::int32_t>(stages.size()));
   for (const Stage& stage : stages) {
     tool::AppendI32(out, stage.number);
-    for (int row = 0; row < kRows; ++row) {
-      for (int column = 0; column < kColumns; ++column) tool::AppendI32(out, WallPiece(stage, row, column));
+    for (int row = 0; row < kMazeRows; ++row) {
+      for (int column = 0; column < kMazeColumns; ++column)
+        tool::AppendI32(out, WallPiece(stage, row, column));
     }
-    for (int row = 0; row < kRows; ++row) {
-      for (int column = 0; column < kColumns; ++column)
+    for (int row = 0; row < kMazeRows; ++row) {
+      for (int column = 0; column < kMazeColumns; ++column)
         tool::AppendI32(out, DotValue(stage.cells[row][column]));
     }
   }
@@ -45,11 +46,11 @@ tool::Bytes EncodeStageMap(const std::vector<Stage>& stages) {
 
 tool::Bytes EncodeStageScript(const std::vector<Stage>& stages) {
   tool::Bytes out;
-  out.reserve(4 + stages.size() * kScriptRecordBytes);
+  out.reserve(formats::kStageCountBytes + stages.size() * formats::kScriptRecordBytes);
   tool::AppendI32(out, static_cast<std::int32_t>(stages.size()));
   for (const Stage& stage : stages) {
     tool::AppendI32(out, stage.number);
-    for (int actor = 0; actor < kActors; ++actor) {
+    for (int actor = 0; actor < kStageActors; ++actor) {
       const std::string& name = kActorNames[actor];
       tool::AppendU8(out, static_cast<std::uint8_t>(name.size()));
       tool::AppendText(out, name);

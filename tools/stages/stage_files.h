@@ -10,9 +10,6 @@
 
 namespace stages {
 
-inline constexpr std::size_t kMapRecordBytes = 4 + 2 * kRows * kColumns * 4;  // 2884
-inline constexpr std::size_t kScriptRecordBytes = 65;
-
 // Wall cells name the picture that joins them to their wall neighbours:
 // 1 + (up 1 | right 2 | down 4 | left 8). Cells outside the grid count as
 // open, so the outer wall draws as one line; piece 1 is a lone block.

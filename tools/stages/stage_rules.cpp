@@ -18,11 +18,11 @@ int Wrap(int value, int size) { return (value % size + size) % size; }
 // Actors leave the field on one side and come back on the other, so the cell
 // past a border opening is the opening on the opposite border.
 CellPosition Neighbour(CellPosition cell, const Offset& way) {
-  return CellPosition{Wrap(cell.row + way.row, kRows), Wrap(cell.column + way.column, kColumns)};
+  return CellPosition{Wrap(cell.row + way.row, kMazeRows), Wrap(cell.column + way.column, kMazeColumns)};
 }
 
 bool OnBorder(int row, int column) {
-  return row == 0 || row == kRows - 1 || column == 0 || column == kColumns - 1;
+  return row == 0 || row == kMazeRows - 1 || column == 0 || column == kMazeColumns - 1;
 }
 
 int OpenNeighbours(const Stage& stage, CellPosition cell) {
@@ -34,7 +34,7 @@ int OpenNeighbours(const Stage& stage, CellPosition cell) {
   return count;
 }
 
-int Index(CellPosition cell) { return cell.row * kColumns + cell.column; }
+int Index(CellPosition cell) { return cell.row * kMazeColumns + cell.column; }
 
 class Reporter {
  public:
@@ -52,11 +52,11 @@ class Reporter {
 };
 
 void CheckBorder(const Stage& stage, Reporter& report) {
-  for (int row = 0; row < kRows; ++row) {
-    for (int column = 0; column < kColumns; ++column) {
+  for (int row = 0; row < kMazeRows; ++row) {
+    for (int column = 0; column < kMazeColumns; ++column) {
       if (!OnBorder(row, column) || !stage.IsOpen(row, column)) continue;
-      const bool leftOrRight = column == 0 || column == kColumns - 1;
-      const bool topOrBottom = row == 0 || row == kRows - 1;
+      const bool leftOrRight = column == 0 || column == kMazeColumns - 1;
+      const bool topOrBottom = row == 0 || row == kMazeRows - 1;
       if (leftOrRight && topOrBottom) {
         report.At(row, column, "border", "a corner must be wall");
         continue;
@@ -68,8 +68,8 @@ void CheckBorder(const Stage& stage, Reporter& report) {
       if (stage.IsOpen(sideA.row, sideA.column) || stage.IsOpen(sideB.row, sideB.column)) {
         report.At(row, column, "border", "a tunnel opening needs walls on both sides along the border");
       }
-      const CellPosition opposite =
-          leftOrRight ? CellPosition{row, kColumns - 1 - column} : CellPosition{kRows - 1 - row, column};
+      const CellPosition opposite = leftOrRight ? CellPosition{row, kMazeColumns - 1 - column}
+                                                : CellPosition{kMazeRows - 1 - row, column};
       if (!stage.IsOpen(opposite.row, opposite.column)) {
         report.At(row, column, "border",
                   "a tunnel opening needs the opposite border cell (row " + std::to_string(opposite.row) +
@@ -82,8 +82,8 @@ void CheckBorder(const Stage& stage, Reporter& report) {
 // A 2 by 2 open block lets an actor turn before it is aligned with the grid
 // and then stick at the next wall; corridors stay one cell wide.
 void CheckOpenBlocks(const Stage& stage, Reporter& report) {
-  for (int row = 0; row + 1 < kRows; ++row) {
-    for (int column = 0; column + 1 < kColumns; ++column) {
+  for (int row = 0; row + 1 < kMazeRows; ++row) {
+    for (int column = 0; column + 1 < kMazeColumns; ++column) {
       if (stage.IsOpen(row, column) && stage.IsOpen(row, column + 1) && stage.IsOpen(row + 1, column) &&
           stage.IsOpen(row + 1, column + 1)) {
         report.At(row, column, "open block", "2 by 2 open cells from here; corridors must be one cell wide");
@@ -93,8 +93,8 @@ void CheckOpenBlocks(const Stage& stage, Reporter& report) {
 }
 
 void CheckDeadEnds(const Stage& stage, Reporter& report) {
-  for (int row = 0; row < kRows; ++row) {
-    for (int column = 0; column < kColumns; ++column) {
+  for (int row = 0; row < kMazeRows; ++row) {
+    for (int column = 0; column < kMazeColumns; ++column) {
       if (!stage.IsOpen(row, column)) continue;
       const int ways = OpenNeighbours(stage, CellPosition{row, column});
       if (ways < 2) {
@@ -108,18 +108,19 @@ void CheckDeadEnds(const Stage& stage, Reporter& report) {
 
 bool StartsKnown(const Stage& stage) {
   for (const CellPosition& start : stage.starts) {
-    if (start.row < 0 || start.row >= kRows || start.column < 0 || start.column >= kColumns) return false;
+    if (start.row < 0 || start.row >= kMazeRows || start.column < 0 || start.column >= kMazeColumns)
+      return false;
   }
   return true;
 }
 
 const char* ActorName(int actor) {
-  static const char* const names[kActors] = {"the player", "ghost 0", "ghost 1", "ghost 2", "ghost 3"};
+  static const char* const names[kStageActors] = {"the player", "ghost 0", "ghost 1", "ghost 2", "ghost 3"};
   return names[actor];
 }
 
 void CheckStarts(const Stage& stage, Reporter& report) {
-  for (int actor = 0; actor < kActors; ++actor) {
+  for (int actor = 0; actor < kStageActors; ++actor) {
     const CellPosition start = stage.starts[actor];
     if (!stage.IsOpen(start.row, start.column)) {
       report.At(start.row, start.column, "start cells",
@@ -137,10 +138,10 @@ void CheckStarts(const Stage& stage, Reporter& report) {
   }
   const CellPosition player = stage.starts[0];
   const int limit = kMinimumGhostDistancePixels * kMinimumGhostDistancePixels;
-  for (int ghost = 1; ghost < kActors; ++ghost) {
+  for (int ghost = 1; ghost < kStageActors; ++ghost) {
     const CellPosition start = stage.starts[ghost];
-    const int dx = (start.column - player.column) * kCellPixels;
-    const int dy = (start.row - player.row) * kCellPixels;
+    const int dx = (start.column - player.column) * kCellSize;
+    const int dy = (start.row - player.row) * kCellSize;
     if (dx * dx + dy * dy < limit) {
       report.At(start.row, start.column, "ghost distance",
                 std::string(ActorName(ghost)) + " starts less than 100 pixels from the player's start");
@@ -150,8 +151,8 @@ void CheckStarts(const Stage& stage, Reporter& report) {
 
 void CheckReach(const Stage& stage, Reporter& report) {
   const std::vector<int> steps = StepsFrom(stage, stage.starts[0]);
-  for (int row = 0; row < kRows; ++row) {
-    for (int column = 0; column < kColumns; ++column) {
+  for (int row = 0; row < kMazeRows; ++row) {
+    for (int column = 0; column < kMazeColumns; ++column) {
       if (stage.IsOpen(row, column) && steps[Index(CellPosition{row, column})] < 0) {
         report.At(row, column, "reach",
                   stage.HasDot(row, column) ? "dot cannot be reached from the player's start"
@@ -179,8 +180,8 @@ void CheckDots(const Stage& stage, const RuleOptions& options, Reporter& report)
   // and two close together waste the second one's blue time.
   const std::vector<int> fromPlayer = StepsFrom(stage, stage.starts[0]);
   std::vector<CellPosition> large;
-  for (int row = 0; row < kRows; ++row) {
-    for (int column = 0; column < kColumns; ++column) {
+  for (int row = 0; row < kMazeRows; ++row) {
+    for (int column = 0; column < kMazeColumns; ++column) {
       if (stage.cells[row][column] != Cell::LargeDot) continue;
       const CellPosition here{row, column};
       if (OnBorder(row, column)) report.At(row, column, "large dots", "a large dot in a border opening");
@@ -207,8 +208,8 @@ void CheckDots(const Stage& stage, const RuleOptions& options, Reporter& report)
 }  // namespace
 
 std::vector<int> StepsFrom(const Stage& stage, CellPosition from) {
-  std::vector<int> steps(kRows * kColumns, -1);
-  if (from.row < 0 || from.row >= kRows || from.column < 0 || from.column >= kColumns) return steps;
+  std::vector<int> steps(kMazeRows * kMazeColumns, -1);
+  if (from.row < 0 || from.row >= kMazeRows || from.column < 0 || from.column >= kMazeColumns) return steps;
   if (!stage.IsOpen(from.row, from.column)) return steps;
   std::deque<CellPosition> queue{from};
   steps[Index(from)] = 0;
@@ -265,9 +266,9 @@ std::vector<Problem> CheckStageSet(const std::vector<Stage>& stages, const RuleO
 
 StageMeasures MeasureStage(const Stage& stage) {
   StageMeasures measures;
-  std::vector<bool> corridor(kRows * kColumns, false);
-  for (int row = 0; row < kRows; ++row) {
-    for (int column = 0; column < kColumns; ++column) {
+  std::vector<bool> corridor(kMazeRows * kMazeColumns, false);
+  for (int row = 0; row < kMazeRows; ++row) {
+    for (int column = 0; column < kMazeColumns; ++column) {
       if (!stage.IsOpen(row, column)) continue;
       const CellPosition here{row, column};
       ++measures.openCells;
@@ -283,11 +284,11 @@ StageMeasures MeasureStage(const Stage& stage) {
   // Corridors are the runs of two-way cells between junctions.
   int runs = 0;
   int cells = 0;
-  std::vector<bool> seen(kRows * kColumns, false);
-  for (int start = 0; start < kRows * kColumns; ++start) {
+  std::vector<bool> seen(kMazeRows * kMazeColumns, false);
+  for (int start = 0; start < kMazeRows * kMazeColumns; ++start) {
     if (!corridor[start] || seen[start]) continue;
     ++runs;
-    std::deque<CellPosition> queue{CellPosition{start / kColumns, start % kColumns}};
+    std::deque<CellPosition> queue{CellPosition{start / kMazeColumns, start % kMazeColumns}};
     seen[start] = true;
     while (!queue.empty()) {
       const CellPosition cell = queue.front();

@@ -16,7 +16,7 @@ std::string FormatProblem(const Problem& problem) {
 
 namespace {
 
-const char* const kStartNames[kActors] = {"the player", "ghost 0", "ghost 1", "ghost 2", "ghost 3"};
+const char* const kStartNames[kStageActors] = {"the player", "ghost 0", "ghost 1", "ghost 2", "ghost 3"};
 
 int ActorForMarker(char c) {
   if (c == 'P') return 0;
@@ -41,23 +41,30 @@ bool ParseStage(const std::vector<std::string>& lines, int number, const std::st
     const std::string& text = lines[index];
     const int line = static_cast<int>(index) + 1;
     if (text.empty() || text[0] == ';') continue;
-    if (row == kRows) {
+    if (row == kMazeRows) {
       report(line, -1, -1, "map size", "more than 18 rows");
       break;
     }
     stage.rowLines[row] = line;
-    if (text.size() != kColumns) {
-      report(line, row, static_cast<int>(text.size() < kColumns ? text.size() : kColumns), "map size",
+    if (text.size() != kMazeColumns) {
+      report(line, row, static_cast<int>(text.size() < kMazeColumns ? text.size() : kMazeColumns), "map size",
              "row has " + std::to_string(text.size()) + " cells, needs 20");
     }
-    for (int column = 0; column < kColumns; ++column) {
+    for (int column = 0; column < kMazeColumns; ++column) {
       const char c = column < static_cast<int>(text.size()) ? text[column] : '#';
       Cell cell = Cell::Open;
       switch (c) {
-        case '#': cell = Cell::Wall; break;
-        case '.': cell = Cell::SmallDot; break;
-        case 'o': cell = Cell::LargeDot; break;
-        case ' ': break;
+        case '#':
+          cell = Cell::Wall;
+          break;
+        case '.':
+          cell = Cell::SmallDot;
+          break;
+        case 'o':
+          cell = Cell::LargeDot;
+          break;
+        case ' ':
+          break;
         default: {
           const int actor = ActorForMarker(c);
           if (actor < 0) {
@@ -76,10 +83,10 @@ bool ParseStage(const std::vector<std::string>& lines, int number, const std::st
     }
     ++row;
   }
-  if (row < kRows) {
+  if (row < kMazeRows) {
     report(0, -1, -1, "map size", "only " + std::to_string(row) + " rows, needs 18");
   }
-  for (int actor = 0; actor < kActors; ++actor) {
+  for (int actor = 0; actor < kStageActors; ++actor) {
     if (stage.starts[actor].row < 0) {
       report(0, -1, -1, "start cells", std::string("no start cell for ") + kStartNames[actor]);
     }

@@ -95,8 +95,9 @@ int main(int argc, char** argv) {
   }
 
   std::string error;
-  if (!tool::WriteFileAtomically(outDir + "/StageData.map", stages::EncodeStageMap(set), error) ||
-      !tool::WriteFileAtomically(outDir + "/StageData.scp", stages::EncodeStageScript(set), error)) {
+  if (!tool::WriteFileAtomically(outDir + "/" + formats::kStageMapFile, stages::EncodeStageMap(set), error) ||
+      !tool::WriteFileAtomically(outDir + "/" + formats::kStageScriptFile, stages::EncodeStageScript(set),
+                                 error)) {
     std::fprintf(stderr, "stage_tool: %s\n", error.c_str());
     return 1;
   }

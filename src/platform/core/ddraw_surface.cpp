@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "formats/pixel_format.h"
 #include "platform/backend.h"
 #include "platform/ddraw.h"
 
@@ -292,9 +293,10 @@ void IDirectDrawSurface::Describe() {
   format.dwSize = sizeof(DDPIXELFORMAT);
   format.dwFlags = DDPF_RGB;
   format.dwRGBBitCount = 16;
-  format.dwRBitMask = is565_ ? 0xF800 : 0x7C00;
-  format.dwGBitMask = is565_ ? 0x07E0 : 0x03E0;
-  format.dwBBitMask = 0x001F;
+  const formats::PixelFormat& layout = is565_ ? formats::kRgb565 : formats::kRgb555;
+  format.dwRBitMask = layout.redMask;
+  format.dwGBitMask = layout.greenMask;
+  format.dwBBitMask = layout.blueMask;
   if (primary_) {
     desc->ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
   } else if (attached_) {

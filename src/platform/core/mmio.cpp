@@ -121,7 +121,7 @@ void DescribeBuffer(MmioFile& file, MMIOINFO* info) {
   info->hmmio = &file;
 }
 
-constexpr FOURCC kRiff = mmioFOURCC('R', 'I', 'F', 'F');
+constexpr FOURCC kRiff = formats::kRiffChunk;
 constexpr FOURCC kList = mmioFOURCC('L', 'I', 'S', 'T');
 
 }  // namespace

@@ -3,28 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
+#include "formats/pixel_format.h"
+
 namespace platform {
 namespace {
 
-constexpr std::uint32_t Widen5(std::uint32_t value) { return (value << 3) | (value >> 2); }
-constexpr std::uint32_t Widen6(std::uint32_t value) { return (value << 2) | (value >> 4); }
+// The format is a constant at each call, so each row's loop is built for it.
+inline void ExpandRow(const formats::PixelFormat& format, const std::uint16_t* source,
+                      std::uint32_t* destination, int width) {
+  for (int x = 0; x < width; ++x) {
+    const std::uint32_t pixel = source[x];
+    destination[x] = 0xFF000000u | (formats::Red8(format, pixel) << 16) |
+                     (formats::Green8(format, pixel) << 8) | formats::Blue8(pixel);
+  }
+}
 
 }  // namespace
 
 void ExpandRow565(const std::uint16_t* source, std::uint32_t* destination, int width) {
-  for (int x = 0; x < width; ++x) {
-    const std::uint32_t pixel = source[x];
-    destination[x] =
-        0xFF000000u | (Widen5(pixel >> 11) << 16) | (Widen6((pixel >> 5) & 63u) << 8) | Widen5(pixel & 31u);
-  }
+  ExpandRow(formats::kRgb565, source, destination, width);
 }
 
 void ExpandRow555(const std::uint16_t* source, std::uint32_t* destination, int width) {
-  for (int x = 0; x < width; ++x) {
-    const std::uint32_t pixel = source[x];
-    destination[x] = 0xFF000000u | (Widen5((pixel >> 10) & 31u) << 16) | (Widen5((pixel >> 5) & 31u) << 8) |
-                     Widen5(pixel & 31u);
-  }
+  ExpandRow(formats::kRgb555, source, destination, width);
 }
 
 void DrawScaled(const FrameView& picture, const Letterbox& box, const TargetPixels& target,
