@@ -57,8 +57,7 @@ void RunFor(benchmark::State& state, const std::vector<std::string>& args, std::
     state.SkipWithError(("no data folder for chompo-sim: " + TheWorkspace().folder.error()).c_str());
     return;
   }
-  std::vector<std::string> command = {support::SimProgram()};
-  command.insert(command.end(), args.begin(), args.end());
+  const std::vector<std::string> command = TheWorkspace().folder.Command(args);
   const double cpuBefore = ChildrenCpuSeconds();
   for (auto _ : state) {
     if (support::RunProgram(command) != 2) {

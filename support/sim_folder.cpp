@@ -75,6 +75,13 @@ int RunProgram(const std::vector<std::string>& argv, const std::string& errorsPa
   return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 
+std::vector<std::string> SimFolder::Command(const std::vector<std::string>& args) const {
+  std::vector<std::string> command = {"env", "XDG_DATA_HOME=" + userHome() + "/data",
+                                      "XDG_CONFIG_HOME=" + userHome() + "/config", SimProgram()};
+  command.insert(command.end(), args.begin(), args.end());
+  return command;
+}
+
 SimFolder::SimFolder(const std::vector<StageRows>& stages)
     : folder_("chompo-sim", TempFolder::Place::Disk, madeError_) {
   if (madeError_) {

@@ -38,6 +38,12 @@ class SimFolder {
   const std::string& root() const { return folder_.path(); }
   std::string dataDir() const { return root() + "/data"; }
   std::string framesDir() const { return root() + "/frames"; }
+  // The player's own folders ($XDG_DATA_HOME, $XDG_CONFIG_HOME) for runs
+  // started by Command, and the best score's file in them.
+  std::string userHome() const { return root() + "/home"; }
+  std::string scorePath() const { return userHome() + "/data/chompo/HighScore.sco"; }
+  // chompo-sim with args, its per-user folders inside this one.
+  std::vector<std::string> Command(const std::vector<std::string>& args) const;
 
  private:
   std::error_code madeError_;

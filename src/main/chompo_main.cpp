@@ -1,15 +1,100 @@
-// The program players run: the game on the SDL back end.
+// The program players run: the command line and the data folder are looked
+// over before anything opens, then the game runs on the SDL back end.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "app/shell.h"
+#include "main/command_line.h"
+#include "main/data_check.h"
 #include "platform/backend.h"
+#include "platform/file_places.h"
 #include "platform/sdl/sdl_backend.h"
 
-int main() {
+namespace {
+
+std::string Joined(const std::vector<std::string>& items, const char* separator) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : separator) + item;
+  return text;
+}
+
+// Set, not empty and not "0".
+bool EnvironmentFlag(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
+}
+
+// The data folder, or the exit status when there is none to play from.
+int PrepareData(const entry::CommandLine& line) {
+  const platform::DataFolderSearch search =
+      platform::FindDataFolder(line.dataDir, {CHOMPO_DATA_FROM_PROGRAM, CHOMPO_INSTALLED_DATA_DIR});
+  if (!search.found) {
+    std::fprintf(stderr,
+                 "chompo: no data folder found (looked in: %s)\n"
+                 "chompo: reinstall the game, or give the folder with --data DIR or CHOMPO_DATA\n",
+                 Joined(search.searched, ", ").c_str());
+    return entry::kExitNoData;
+  }
+  const std::string& folder = *search.found;
+  const std::vector<std::string> missing = entry::MissingDataFiles(folder, entry::DataFileNames());
+  if (!missing.empty()) {
+    std::fprintf(stderr,
+                 "chompo: the data folder %s lacks %zu file(s): %s\n"
+                 "chompo: reinstall the game, or give a complete data folder with --data DIR\n",
+                 folder.c_str(), missing.size(), Joined(missing, ", ").c_str());
+    return entry::kExitNoData;
+  }
+  for (const std::string& problem : entry::UnloadableDataFiles(folder, entry::DataFileNames())) {
+    std::fprintf(stderr, "chompo: warning: %s/%s\n", folder.c_str(), problem.c_str());
+  }
+  platform::SetDataFolder(folder);
+  return 0;
+}
+
+void PrepareState() {
+  if (const auto folder = platform::UserDataFolder()) {
+    platform::SetStateFolder(*folder);
+    return;
+  }
+  std::fprintf(stderr,
+               "chompo: neither XDG_DATA_HOME nor HOME names a folder: the best score will not be kept\n");
+  platform::SetStateFolder("");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const entry::CommandLineResult parsed =
+      entry::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.ok) {
+    std::fprintf(stderr, "chompo: %s\n%s", parsed.error.c_str(), entry::UsageText().c_str());
+    return entry::kExitUsage;
+  }
+  const entry::CommandLine& line = parsed.line;
+  if (line.help) {
+    std::fputs(entry::UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (line.version) {
+    std::printf("chompo %s\n", CHOMPO_VERSION);
+    return 0;
+  }
+  if (const int status = PrepareData(line); status != 0) return status;
+  PrepareState();
+
+  platform::SdlOptions options;
+  options.fullScreen = line.fullScreen.value_or(!EnvironmentFlag("CHOMPO_WINDOWED"));
+  if (line.scale) options.windowScale = *line.scale;
   // Never deleted: the game's global objects are destroyed after main
   // returns and may still reach the platform on their way out.
-  auto* backend = new platform::SdlBackend();
+  auto* backend = new platform::SdlBackend(options);
   platform::SetBackend(backend);
   char commandLine[] = "";
   const int exitCode = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
+  const bool noDisplay = backend->noDisplay();
   backend->Shutdown();
-  return exitCode;
+  return noDisplay ? entry::kExitNoDisplay : exitCode;
 }

@@ -18,5 +18,7 @@ int main(int argc, char** argv) {
     std::fputs(sim::UsageText().c_str(), stdout);
     return 0;
   }
-  return sim::RunSimulation(parsed.options);
+  sim::SimOptions options = parsed.options;
+  options.installedDataDirs = {CHOMPO_DATA_FROM_PROGRAM, CHOMPO_INSTALLED_DATA_DIR};
+  return sim::RunSimulation(options);
 }

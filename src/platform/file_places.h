@@ -36,14 +36,15 @@ std::optional<std::string> UserConfigFolder();
 std::optional<std::string> ProgramFolder();
 
 // The data folder, searched in this order: `given` (--data), $CHOMPO_DATA,
-// a "data" folder beside the program, `installed` (the installed share
-// folder). A folder the player named (the first two) is final: when it is no
-// folder the search fails rather than run with other data.
+// a "data" folder beside the program, then each of `installed` (a relative
+// one is taken from the program's folder, so an installed tree can move). A
+// folder the player named (the first two) is final: when it is no folder the
+// search fails rather than run with other data.
 struct DataFolderSearch {
   std::optional<std::string> found;
   std::vector<std::string> searched;  // every folder looked at, in order
 };
-DataFolderSearch FindDataFolder(const std::string& given, const std::string& installed);
+DataFolderSearch FindDataFolder(const std::string& given, const std::vector<std::string>& installed);
 
 // Makes the folder and its missing parents, private to the user where they
 // are new. False, with the reason, when it cannot.

@@ -53,7 +53,6 @@ bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
 OptionsResult ParseOptions(const std::vector<std::string>& args) {
   OptionsResult result;
   SimOptions& options = result.options;
-  options.dataDir = CHOMPO_DEFAULT_DATA_DIR;
   bool frameCapture = false;
 
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -146,9 +145,10 @@ std::string UsageText() {
   return "Usage: chompo-sim [options]\n"
          "Runs the whole game on a virtual clock with scripted input, without a window.\n"
          "\n"
-         "  --data DIR            working folder with the data files (default: " CHOMPO_DEFAULT_DATA_DIR
-         ")\n"
-         "                        HighScore.sco there is read and written as the game does\n"
+         "  --data DIR            the folder with the data files (default: $CHOMPO_DATA, else a\n"
+         "                        \"data\" folder beside the program, else the installed one)\n"
+         "                        The best score is read and written as the game does, in\n"
+         "                        $XDG_DATA_HOME/chompo (default ~/.local/share/chompo)\n"
          "  --script FILE         input events, one a line: TIME ACTION [KEY]; '#' starts a comment\n"
          "                        TIME: virtual ms since the run began\n"
          "                        ACTION: press release activate deactivate close\n"

@@ -14,13 +14,14 @@ inline constexpr int kRefusedExitCode = 64;
 inline constexpr int kUntilExitCode = 2;
 
 struct SimOptions {
-  std::string dataDir;
-  std::string scriptPath;  // empty: no input at all
+  std::string dataDir;                         // empty: searched as the game searches
+  std::vector<std::string> installedDataDirs;  // where the installed game keeps its data
+  std::string scriptPath;                      // empty: no input at all
   bool hasUntil = false;
   std::uint32_t untilMs = 0;
   std::uint32_t clockStart = 0x10000;
-  std::string tracePath;  // empty: no trace
-  std::string framesDir;  // empty: no pictures
+  std::string tracePath;               // empty: no trace
+  std::string framesDir;               // empty: no pictures
   std::vector<std::uint32_t> frameAt;  // virtual ms, as given
   std::uint32_t frameEvery = 0;        // 0: off
   bool help = false;

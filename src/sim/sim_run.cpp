@@ -1,7 +1,5 @@
 #include "sim/sim_run.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +12,7 @@
 #include "game/game_vars.h"
 #include "game/play_frame.h"
 #include "platform/backend.h"
+#include "platform/file_places.h"
 #include "platform/headless/headless_backend.h"
 #include "sim/frame_record.h"
 #include "sim/frame_schedule.h"
@@ -133,19 +132,28 @@ int RunSimulation(const SimOptions& options) {
       return kRefusedExitCode;
     }
   }
-  fs::path dataDir;
   fs::path tracePath;
   fs::path framesDir;
-  if (!ResolvePath(options.dataDir, dataDir, "data") ||
-      (!options.tracePath.empty() && !ResolvePath(options.tracePath, tracePath, "trace")) ||
+  if ((!options.tracePath.empty() && !ResolvePath(options.tracePath, tracePath, "trace")) ||
       (!options.framesDir.empty() && !ResolvePath(options.framesDir, framesDir, "frames"))) {
     return kRefusedExitCode;
   }
-  std::error_code error;
-  if (!fs::is_directory(dataDir, error)) {
-    Refuse("no data folder " + dataDir.string());
+  // The same folders as the game's: data found as it finds them, the best
+  // score in the player's own folder (tests point XDG_DATA_HOME elsewhere).
+  const platform::DataFolderSearch search =
+      platform::FindDataFolder(options.dataDir, options.installedDataDirs);
+  if (!search.found) {
+    std::string searched;
+    for (const std::string& folder : search.searched) searched += (searched.empty() ? "" : ", ") + folder;
+    Refuse("no data folder (looked in: " + searched + ")");
     return kRefusedExitCode;
   }
+  const std::optional<std::string> stateDir = platform::UserDataFolder();
+  if (!stateDir) {
+    Refuse("neither XDG_DATA_HOME nor HOME names a folder for the best score");
+    return kRefusedExitCode;
+  }
+  std::error_code error;
 
   auto run = std::make_unique<ActiveRun>();
   if (!framesDir.empty()) {
@@ -161,10 +169,8 @@ int RunSimulation(const SimOptions& options) {
     Refuse("cannot write the trace " + tracePath.string());
     return kRefusedExitCode;
   }
-  if (::chdir(dataDir.c_str()) != 0) {
-    Refuse("cannot enter the data folder " + dataDir.string());
-    return kRefusedExitCode;
-  }
+  platform::SetDataFolder(*search.found);
+  platform::SetStateFolder(*stateDir);
 
   // The back end must outlive the game's global objects, whose destructors
   // still talk to the platform at exit, so it is never deleted.

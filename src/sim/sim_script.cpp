@@ -51,8 +51,8 @@ bool ActionKind(const std::string& action, Kind& kind, bool& needsKey) {
     Kind kind;
     bool needsKey;
   } kActions[] = {
-      {"press", Kind::Press, true},          {"release", Kind::Release, true},
-      {"activate", Kind::Activate, false},   {"deactivate", Kind::Deactivate, false},
+      {"press", Kind::Press, true},        {"release", Kind::Release, true},
+      {"activate", Kind::Activate, false}, {"deactivate", Kind::Deactivate, false},
       {"close", Kind::Close, false},
   };
   for (const auto& entry : kActions) {

@@ -13,7 +13,7 @@ void Append(std::string& out, const char* format, Args... args) {
   const int length = std::snprintf(buffer, sizeof buffer, format, args...);
   if (length > 0) {
     out.append(buffer, static_cast<std::size_t>(length) < sizeof buffer ? static_cast<std::size_t>(length)
-                                                                         : sizeof buffer - 1);
+                                                                        : sizeof buffer - 1);
   }
 }
 
@@ -30,7 +30,8 @@ void AppendActor(std::string& out, const ActorRecord& actor, bool withModeTimer)
 
 std::string StateLine(std::uint32_t time, std::int32_t from, std::int32_t to) {
   std::string line;
-  Append(line, "{\"t\":%" PRIu32 ",\"event\":\"state\",\"from\":%" PRId32 ",\"to\":%" PRId32 "}", time, from, to);
+  Append(line, "{\"t\":%" PRIu32 ",\"event\":\"state\",\"from\":%" PRId32 ",\"to\":%" PRId32 "}", time, from,
+         to);
   return line;
 }
 
@@ -38,16 +39,17 @@ std::string FrameLine(const FrameRecord& frame) {
   std::string line;
   line.reserve(640);
   Append(line,
-         "{\"t\":%" PRIu32 ",\"event\":\"frame\",\"state\":%" PRId32 ",\"stage\":%" PRId32 ",\"score\":%" PRId32
-         ",\"highScore\":%" PRId32,
+         "{\"t\":%" PRIu32 ",\"event\":\"frame\",\"state\":%" PRId32 ",\"stage\":%" PRId32
+         ",\"score\":%" PRId32 ",\"highScore\":%" PRId32,
          frame.time, frame.state, frame.stage, frame.score, frame.highScore);
   Append(line,
          ",\"lives\":%" PRId32 ",\"extraLifeBase\":%" PRId32 ",\"dotCount\":%" PRId32 ",\"combo\":%" PRIu32
          ",\"rng\":%" PRIu32,
          frame.lives, frame.extraLifeBase, frame.dotCount, frame.combo, frame.rng);
   if (frame.keysRead) {
-    Append(line, ",\"keys\":{\"left\":%d,\"right\":%d,\"up\":%d,\"down\":%d,\"escape\":%d}", frame.left ? 1 : 0,
-           frame.right ? 1 : 0, frame.up ? 1 : 0, frame.down ? 1 : 0, frame.escape ? 1 : 0);
+    Append(line, ",\"keys\":{\"left\":%d,\"right\":%d,\"up\":%d,\"down\":%d,\"escape\":%d}",
+           frame.left ? 1 : 0, frame.right ? 1 : 0, frame.up ? 1 : 0, frame.down ? 1 : 0,
+           frame.escape ? 1 : 0);
   } else {
     line += ",\"keys\":null";
   }

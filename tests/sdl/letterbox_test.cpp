@@ -54,6 +54,10 @@ TEST(SdlLetterbox, WindowIsThreeTimesThePictureWhenTheDesktopHasRoom) {
   EXPECT_EQ(WindowedScale(3840, 2100, 320, 240), 3);
   EXPECT_EQ(WindowedScale(959, 720, 320, 240), 2);
   EXPECT_EQ(WindowedScale(300, 200, 320, 240), 1);
+  // The player's --scale: kept where it fits, 0 for the largest that does.
+  EXPECT_EQ(WindowedScale(3840, 2100, 320, 240, 5), 5);
+  EXPECT_EQ(WindowedScale(1920, 1050, 320, 240, 5), 4);
+  EXPECT_EQ(WindowedScale(3840, 2100, 320, 240, 0), 8);
 }
 
 }  // namespace

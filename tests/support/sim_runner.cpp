@@ -86,21 +86,23 @@ SimWorkspace::SimWorkspace(const std::vector<StageRows>& stages) : folder_(stage
 void SimWorkspace::WriteHighScore(std::int32_t value) const {
   std::string bytes;
   support::PutLe(bytes, static_cast<std::uint32_t>(value), 4);
-  if (!support::WriteText(dataDir() + "/HighScore.sco", bytes)) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(folder_.scorePath()).parent_path(), error);
+  if (!support::WriteText(folder_.scorePath(), bytes)) {
     ADD_FAILURE() << "cannot write the best score";
   }
 }
 
 std::optional<std::int32_t> SimWorkspace::ReadHighScore() const {
-  const std::string bytes = support::ReadText(dataDir() + "/HighScore.sco");
+  const std::string bytes = support::ReadText(folder_.scorePath());
   std::int32_t value = 0;  // little-endian, as on every machine the tests run on
   std::memcpy(&value, bytes.data(), std::min<std::size_t>(bytes.size(), 4));
   return bytes.size() == 4 ? std::optional(value) : std::nullopt;
 }
 
 SimRun SimWorkspace::RunRaw(const std::vector<std::string>& args) const {
-  std::vector<std::string> command = {"timeout", "-k", "5", "240", support::SimProgram()};
-  command.insert(command.end(), args.begin(), args.end());
+  std::vector<std::string> command = {"timeout", "-k", "5", "240"};
+  for (std::string& part : folder_.Command(args)) command.push_back(std::move(part));
   SimRun run;
   run.exitCode = support::RunProgram(command, root() + "/errors.txt");
   EXPECT_NE(run.exitCode, 124) << "chompo-sim ran for four minutes and was stopped";

@@ -54,7 +54,7 @@ std::optional<std::string> ProgramFolder() {
   return path.substr(0, slash == 0 ? 1 : slash);
 }
 
-DataFolderSearch FindDataFolder(const std::string& given, const std::string& installed) {
+DataFolderSearch FindDataFolder(const std::string& given, const std::vector<std::string>& installed) {
   DataFolderSearch search;
   const auto isFolder = [](const std::string& folder) {
     struct stat status {};
@@ -68,8 +68,15 @@ DataFolderSearch FindDataFolder(const std::string& given, const std::string& ins
     return search;
   }
   std::vector<std::string> candidates;
-  if (const auto program = ProgramFolder()) candidates.push_back(InFolder(*program, "data"));
-  if (!installed.empty()) candidates.push_back(installed);
+  const std::optional<std::string> program = ProgramFolder();
+  if (program) candidates.push_back(InFolder(*program, "data"));
+  for (const std::string& folder : installed) {
+    if (folder.starts_with('/')) {
+      candidates.push_back(folder);
+    } else if (program && !folder.empty()) {
+      candidates.push_back(InFolder(*program, folder.c_str()));
+    }
+  }
   for (const std::string& candidate : candidates) {
     search.searched.push_back(candidate);
     if (isFolder(candidate)) {

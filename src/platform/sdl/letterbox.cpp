@@ -34,10 +34,10 @@ int BorderRects(const Letterbox& box, int outputWidth, int outputHeight, BorderR
   return count;
 }
 
-int WindowedScale(int usableWidth, int usableHeight, int pictureWidth, int pictureHeight) {
-  constexpr int kPreferredScale = 3;
-  return std::min(kPreferredScale,
-                  FitWholeScale(usableWidth, usableHeight, pictureWidth, pictureHeight).scale);
+int WindowedScale(int usableWidth, int usableHeight, int pictureWidth, int pictureHeight,
+                  int preferredScale) {
+  const int largest = FitWholeScale(usableWidth, usableHeight, pictureWidth, pictureHeight).scale;
+  return preferredScale > 0 ? std::min(preferredScale, largest) : largest;
 }
 
 }  // namespace platform

@@ -27,8 +27,10 @@ Letterbox FitWholeScale(int outputWidth, int outputHeight, int pictureWidth, int
 // software renderer a full-screen fill every frame. Returns how many.
 int BorderRects(const Letterbox& box, int outputWidth, int outputHeight, BorderRect rects[4]);
 
-// The scale of the window that Alt+Enter leaves full screen for: 3 when it
-// fits the usable desktop, smaller when it does not.
-int WindowedScale(int usableWidth, int usableHeight, int pictureWidth, int pictureHeight);
+// The scale of the window (also the one Alt+Enter leaves full screen for):
+// the preferred one when it fits the usable desktop, else the largest that
+// does; a preferred 0 asks for the largest.
+int WindowedScale(int usableWidth, int usableHeight, int pictureWidth, int pictureHeight,
+                  int preferredScale = 3);
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 #include "platform/sdl/sdl_backend.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -43,9 +45,32 @@ bool IsXrgb8888(const SDL_Surface* surface) {
          format->Bmask == 0x000000FFu;
 }
 
+// Sends standard error to /dev/null for as long as it lives; what this
+// program prints itself goes out after it is gone.
+class QuietStandardError {
+ public:
+  QuietStandardError() {
+    std::fflush(stderr);
+    saved_ = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+    if (null >= 0) ::close(null);
+  }
+  ~QuietStandardError() {
+    if (saved_ < 0) return;
+    ::dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+  }
+  QuietStandardError(const QuietStandardError&) = delete;
+  QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
 }  // namespace
 
-SdlBackend::SdlBackend() {
+SdlBackend::SdlBackend(SdlOptions options) : options_(options) {
   // Our own handlers: SDL's would swallow a second Ctrl+C.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
@@ -185,6 +210,16 @@ void SdlBackend::Dispatch(const SDL_Event& event) {
           ++posted_;
           break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+          // Not every window manager holds the window to its minimum size
+          // (a resize asked for by another program gets through), and below
+          // it the picture would be cropped.
+          if (!fullScreen_ && (event.window.data1 < modeWidth_ || event.window.data2 < modeHeight_)) {
+            SDL_SetWindowSize(window_, std::max(event.window.data1, modeWidth_),
+                              std::max(event.window.data2, modeHeight_));
+          }
+          redrawAll_ = true;
+          Redraw();
+          break;
         case SDL_WINDOWEVENT_EXPOSED:
           redrawAll_ = true;
           Redraw();
@@ -203,7 +238,7 @@ void SdlBackend::Dispatch(const SDL_Event& event) {
 bool SdlBackend::OpenWindow(const char* title, int width, int height) {
   SDL_Rect usable{0, 0, width * 3, height * 3};
   SDL_GetDisplayUsableBounds(0, &usable);
-  const int scale = WindowedScale(usable.w, usable.h, width, height);
+  const int scale = WindowedScale(usable.w, usable.h, width, height, options_.windowScale);
   window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * scale,
                              height * scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (window_ == nullptr) {
@@ -252,8 +287,15 @@ bool SdlBackend::ChooseDrawing() {
 bool SdlBackend::CreateGameWindow(const char* title, int width, int height) {
   if (!running_ || window_ != nullptr) return false;
   if (!videoReady_) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    int started = 0;
+    {
+      // Display libraries complain on their own when they find no display.
+      const QuietStandardError quiet;
+      started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    }
+    if (started != 0) {
       ReportVideoFailure("cannot start the video");
+      noDisplay_ = true;
       return false;
     }
     // With no display SDL falls back to drivers that show nothing; the game
@@ -265,6 +307,7 @@ bool SdlBackend::CreateGameWindow(const char* title, int width, int height) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       SDL_SetError("no display (neither DISPLAY nor WAYLAND_DISPLAY leads to one)");
       ReportVideoFailure("cannot open the window");
+      noDisplay_ = true;
       return false;
     }
     videoReady_ = true;
@@ -316,7 +359,7 @@ void SdlBackend::ToggleFullScreen() {
     fullScreen_ = false;
     SDL_Rect usable{0, 0, modeWidth_ * 3, modeHeight_ * 3};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable);
-    const int scale = WindowedScale(usable.w, usable.h, modeWidth_, modeHeight_);
+    const int scale = WindowedScale(usable.w, usable.h, modeWidth_, modeHeight_, options_.windowScale);
     SDL_SetWindowSize(window_, modeWidth_ * scale, modeHeight_ * scale);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   } else {
@@ -333,7 +376,7 @@ bool SdlBackend::SetDisplayMode(int width, int height, int bitsPerPixel) {
   modeWidth_ = width;
   modeHeight_ = height;
   hasFrame_ = false;
-  if (!EnvironmentFlag("CHOMPO_WINDOWED") && !fullScreen_) {
+  if (options_.fullScreen && !fullScreen_) {
     fullScreen_ = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
   }
   SetCursorHidden(cursorHidden_);
@@ -532,24 +575,33 @@ void SdlBackend::Capture(const std::uint32_t* pixels, int width, int height, int
 bool SdlBackend::OpenAudio(Mixer& mixer) {
   if (!running_) return false;
   if (audioDevice_ != 0) CloseAudio();
-  if (!audioReady_) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    audioReady_ = true;
-  }
-  SDL_AudioSpec wanted{};
-  wanted.freq = kAudioRate;
-  wanted.format = AUDIO_S16SYS;
-  wanted.channels = 2;
-  wanted.samples = kAudioFrames;
-  wanted.callback = &SdlBackend::AudioCallback;
-  wanted.userdata = this;
   SDL_AudioSpec obtained{};
-  // No changes allowed: SDL converts to whatever the hardware wants, and the
-  // callback always gets 44.1 kHz stereo 16-bit in 1024-frame blocks.
-  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  SDL_AudioDeviceID device = 0;
+  {
+    // The sound libraries under SDL print their own complaints about a
+    // missing card; the player gets one line of ours instead.
+    const QuietStandardError quiet;
+    if (!audioReady_) audioReady_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (audioReady_) {
+      SDL_AudioSpec wanted{};
+      wanted.freq = kAudioRate;
+      wanted.format = AUDIO_S16SYS;
+      wanted.channels = 2;
+      wanted.samples = kAudioFrames;
+      wanted.callback = &SdlBackend::AudioCallback;
+      wanted.userdata = this;
+      // No changes allowed: SDL converts to whatever the hardware wants, and
+      // the callback always gets 44.1 kHz stereo 16-bit in 1024-frame blocks.
+      device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+      if (device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioReady_ = false;
+      }
+    }
+  }
   if (device == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    audioReady_ = false;
+    if (!toldNoSound_) std::fprintf(stderr, "chompo: no sound device: playing silently\n");
+    toldNoSound_ = true;
     return false;
   }
   audioDevice_ = device;

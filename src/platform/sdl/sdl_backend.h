@@ -16,13 +16,20 @@ union SDL_Event;
 
 namespace platform {
 
+// What the player chose for the window.
+struct SdlOptions {
+  bool fullScreen = true;
+  // The window's size in picture sizes; 0: the largest that fits the desktop.
+  int windowScale = 3;
+};
+
 class SdlBackend final : public Backend {
  public:
   // Pictures presented closer together than this are not all drawn: the
   // newest is drawn once the gap has passed (play frames come every 17 ms).
   static constexpr std::uint32_t kMinRenderGapMs = 12;
 
-  SdlBackend();
+  explicit SdlBackend(SdlOptions options = {});
   ~SdlBackend() override;
   SdlBackend(const SdlBackend&) = delete;
   SdlBackend& operator=(const SdlBackend&) = delete;
@@ -56,6 +63,8 @@ class SdlBackend final : public Backend {
   // What Alt+Enter does.
   void ToggleFullScreen();
   bool fullScreen() const { return fullScreen_; }
+  // The window could not open for want of a display (the reason is printed).
+  bool noDisplay() const { return noDisplay_; }
   SDL_Window* window() const { return window_; }
   // True when the picture goes straight into the window's pixels, without
   // an SDL renderer (chosen when no graphics card would do the scaling).
@@ -86,7 +95,10 @@ class SdlBackend final : public Backend {
   void Capture(const std::uint32_t* pixels, int width, int height, int pitchBytes);
   static void AudioCallback(void* userdata, std::uint8_t* stream, int length);
 
+  SdlOptions options_;
   bool running_ = false;
+  bool noDisplay_ = false;
+  bool toldNoSound_ = false;
   bool videoReady_ = false;
   bool audioReady_ = false;
   SDL_Window* window_ = nullptr;

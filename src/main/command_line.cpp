@@ -1,0 +1,97 @@
+#include "main/command_line.h"
+
+#include <charconv>
+
+namespace entry {
+namespace {
+
+constexpr int kLargestScale = 16;
+
+}  // namespace
+
+CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLineResult result;
+  CommandLine& line = result.line;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::string value;
+    bool hasValue = false;
+    const std::size_t equals = name.find('=');
+    if (name.starts_with("--") && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+      hasValue = true;
+    }
+    const bool takesValue = name == "--data" || name == "--scale";
+    if (name == "--help" || name == "-h" || name == "--version" || name == "--windowed" ||
+        name == "--fullscreen") {
+      if (hasValue) {
+        result.error = name + " takes no value";
+        return result;
+      }
+      if (name == "--version") {
+        line.version = true;
+      } else if (name == "--windowed" || name == "--fullscreen") {
+        const bool fullScreen = name == "--fullscreen";
+        if (line.fullScreen && *line.fullScreen != fullScreen) {
+          result.error = "--windowed and --fullscreen exclude each other";
+          return result;
+        }
+        line.fullScreen = fullScreen;
+      } else {
+        line.help = true;
+      }
+      continue;
+    }
+    if (!takesValue) {
+      result.error = name.starts_with("-") ? "unknown option " + name.substr(0, 80)
+                                           : "unexpected argument " + name.substr(0, 80);
+      return result;
+    }
+    if (!hasValue) {
+      if (i + 1 >= args.size()) {
+        result.error = name + " needs a value";
+        return result;
+      }
+      value = args[++i];
+    }
+    if (name == "--data") {
+      if (value.empty()) {
+        result.error = "--data needs a folder";
+        return result;
+      }
+      line.dataDir = value;
+    } else {
+      int scale = -1;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), scale);
+      if (error != std::errc() || end != value.data() + value.size() || scale < 0 || scale > kLargestScale) {
+        result.error = "--scale needs a whole number from 0 to 16, not '" + value.substr(0, 80) + "'";
+        return result;
+      }
+      line.scale = scale;
+    }
+  }
+  result.ok = true;
+  return result;
+}
+
+std::string UsageText() {
+  return "Usage: chompo [--data DIR] [--windowed | --fullscreen] [--scale N] [--help] [--version]\n"
+         "A maze-chase arcade game. Arrows steer, Space starts, Esc or F12 quits,\n"
+         "Alt+Enter switches between full screen and a window.\n"
+         "\n"
+         "  --data DIR     the folder with the game's data files (default: $CHOMPO_DATA,\n"
+         "                 else a \"data\" folder beside the program, else the installed one)\n"
+         "  --windowed     play in a window (also CHOMPO_WINDOWED=1)\n"
+         "  --fullscreen   play full screen\n"
+         "  --scale N      draw the 320x240 picture N times as large in a window\n"
+         "                 (0: the largest whole number that fits)\n"
+         "  --help         this text\n"
+         "  --version      the program's version\n"
+         "\n"
+         "The best score is kept in $XDG_DATA_HOME/chompo (default ~/.local/share/chompo).\n"
+         "Exit status: 0, 64 bad command line, 66 data missing, 69 no display,\n"
+         "74 the best score could not be saved.\n";
+}
+
+}  // namespace entry

@@ -1,0 +1,36 @@
+// The player's command line: read before anything else starts, so --help
+// and --version work without a display.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace entry {
+
+// Exit statuses of chompo, after the BSD sysexits names.
+inline constexpr int kExitUsage = 64;          // a bad command line
+inline constexpr int kExitNoData = 66;         // no data folder, or a data file missing or unreadable
+inline constexpr int kExitNoDisplay = 69;      // no display to open the window on
+inline constexpr int kExitScoreNotSaved = 74;  // the best score could not be saved
+
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  std::string dataDir;             // empty: search
+  std::optional<bool> fullScreen;  // unset: the saved choice, else full screen
+  std::optional<int> scale;        // 0: the largest whole number that fits
+};
+
+struct CommandLineResult {
+  bool ok = false;
+  CommandLine line;
+  std::string error;  // one line, without the program name
+};
+
+// args excludes the program name. "--name VALUE" and "--name=VALUE" both work.
+CommandLineResult ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+}  // namespace entry
