@@ -58,8 +58,8 @@ std::optional<Bmp> ReadBmp(const std::string& path, std::string& why) {
   for (int y = 0; y < bmp.height; ++y) {
     for (int x = 0; x < bmp.width; ++x) {
       const std::size_t at = 54 + stride * static_cast<std::size_t>(bmp.height - 1 - y) + 3u * x;
-      const Rgb colour{bytes[at + 2], bytes[at + 1], bytes[at]};
-      bmp.pixels.push_back(colour == kKey ? std::nullopt : std::optional<Rgb>(colour));
+      const Rgb color{bytes[at + 2], bytes[at + 1], bytes[at]};
+      bmp.pixels.push_back(color == kKey ? std::nullopt : std::optional<Rgb>(color));
     }
   }
   return bmp;
@@ -204,7 +204,7 @@ TEST(BuiltPictures, CharactersShowWhatTheyAreDrawnFor) {
     previousGap = gap;
   }
 
-  const Rgb colours[4] = {{255, 0, 0}, {255, 184, 222}, {0, 255, 222}, {255, 184, 71}};
+  const Rgb colors[4] = {{255, 0, 0}, {255, 184, 222}, {0, 255, 222}, {255, 184, 71}};
   for (int g = 0; g < 8; ++g) {
     const std::string name = "ghost" + std::to_string(g / 2 + 1) + "_" + std::to_string(g % 2 + 1) + ".bmp";
     std::map<Rgb, int> counts;
@@ -213,7 +213,7 @@ TEST(BuiltPictures, CharactersShowWhatTheyAreDrawnFor) {
     const auto most = std::max_element(counts.begin(), counts.end(),
                                        [](const auto& x, const auto& y) { return x.second < y.second; });
     ASSERT_NE(most, counts.end()) << name;
-    EXPECT_EQ(most->first, colours[g / 2]) << name;
+    EXPECT_EQ(most->first, colors[g / 2]) << name;
   }
   EXPECT_NE(Get("ghost1_1.bmp").pixels, Get("ghost1_2.bmp").pixels);
   EXPECT_NE(Get("BlueGhost1.bmp").pixels, Get("BlueGhostF1.bmp").pixels);
@@ -238,7 +238,7 @@ Mean MeanOf(const std::vector<std::string>& names) {
 
 // RGB distance weighted by the mean red ("redmean"): a cheap approximation of
 // how far apart two colours look, from 0 to about 765.
-double ColourDistance(const Mean& x, const Mean& y) {
+double ColorDistance(const Mean& x, const Mean& y) {
   const double red = (x.r + y.r) / 2, dr = x.r - y.r, dg = x.g - y.g, db = x.b - y.b;
   return std::sqrt((2 + red / 256) * dr * dr + 4 * dg * dg + (2 + (255 - red) / 256) * db * db);
 }
@@ -264,7 +264,7 @@ TEST(BuiltPictures, FrightenedGhostsAndSweatStandOutFromWhatIsBehindThem) {
       {"sweat on the pink ghost", sweat, MeanOf({"ghost2_1.bmp"})},
       {"sweat on the orange ghost", sweat, MeanOf({"ghost4_1.bmp"})},
   };
-  for (const auto& pair : pairs) EXPECT_GE(ColourDistance(pair.front, pair.back), kApart) << pair.what;
+  for (const auto& pair : pairs) EXPECT_GE(ColorDistance(pair.front, pair.back), kApart) << pair.what;
 }
 
 // A menu icon read back as 8-bit RGBA, top row first; empty when it is
@@ -297,8 +297,8 @@ TEST(BuiltPictures, MenuIconsAreThePlayerEnlargedWholeAndCentred) {
     const int left = (size - art.width * scale) / 2;
     const int top = (size - art.height * scale) / 2;
     // Pixels as alpha and colour in one number, 0 for clear.
-    const auto packed = [](const std::optional<Rgb>& colour) -> std::uint32_t {
-      return colour ? 0xFF000000u | colour->r << 16 | colour->g << 8 | colour->b : 0u;
+    const auto packed = [](const std::optional<Rgb>& color) -> std::uint32_t {
+      return color ? 0xFF000000u | color->r << 16 | color->g << 8 | color->b : 0u;
     };
     int wrong = 0;
     int shownLeft = size, shownRight = -1, shownTop = size, shownBottom = -1;

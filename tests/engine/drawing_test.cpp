@@ -219,7 +219,7 @@ TEST_P(DrawingTest, BmpFilesWrittenByImageMagick) {
 // Row r of glyph c in the test font: tells glyphs and rows apart.
 std::uint8_t FontByte(int c, int r) { return static_cast<std::uint8_t>((c * 7 + r * 29 + 1) ^ (r << 4)); }
 
-TEST_P(DrawingTest, EachByteDrawsItsGlyphInTheCurrentColourAndShortFontsFillWhatTheyHave) {
+TEST_P(DrawingTest, EachByteDrawsItsGlyphInTheCurrentColorAndShortFontsFillWhatTheyHave) {
   Bytes bytes(4096);
   for (std::size_t i = 0; i < 4096; ++i) bytes[i] = FontByte(int(i / 16), int(i % 16));
   WriteBytes(dir_.File("e1.eng"), bytes);
@@ -234,12 +234,12 @@ TEST_P(DrawingTest, EachByteDrawsItsGlyphInTheCurrentColourAndShortFontsFillWhat
   font.SetTextColor(0xFFFFFF);
   EXPECT_TRUE(font.DrawLatinText(canvas_, 10, 60, "H"));
   int drawn = 0;
-  const auto expectGlyph = [&](int x, int y, int c, Rgb colour) {
+  const auto expectGlyph = [&](int x, int y, int c, Rgb color) {
     for (int r = 0; r < 16; ++r) {
       for (int column = 0; column < 8; ++column) {
         const bool on = (FontByte(c, r) >> (7 - column)) & 1;
         drawn += on;
-        EXPECT_EQ(At(x + column, y + r), on ? ToPixel(colour, GetParam()) : kClearValue) << c;
+        EXPECT_EQ(At(x + column, y + r), on ? ToPixel(color, GetParam()) : kClearValue) << c;
       }
     }
   };

@@ -77,10 +77,10 @@ class PlayfieldTest : public ::testing::Test {
 
   std::uint16_t At(int x, int y) { return rig_.backend().FramePixel(x, y); }
   // count characters at (x, y) in the colour, read from their glyphs' top rows.
-  std::string TextAt(int x, int y, int count, std::uint16_t colour) {
+  std::string TextAt(int x, int y, int count, std::uint16_t color) {
     std::string text(static_cast<std::size_t>(count), '\0');
     for (int bit = 0; bit < 8 * count; ++bit) {
-      if (At(x + bit, y) == colour)
+      if (At(x + bit, y) == color)
         text[static_cast<std::size_t>(bit / 8)] |= static_cast<char>(0x80 >> bit % 8);
     }
     return text;

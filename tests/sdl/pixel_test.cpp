@@ -31,7 +31,7 @@ TEST(SdlDrawScaled, PixelsBecomeSquaresCutAtTheEdgesAndNothingElseIsTouched) {
   // 3 x 2 pixels, rows 4 apart: white, blue, red / green, black, white.
   std::vector<std::uint16_t> pixels{0xFFFF, 0x001F, 0xF800, 0x0BAD, 0x07E0, 0x0000, 0xFFFF, 0x0BAD};
   const FrameView picture{pixels.data(), 3, 2, 8, true};
-  const std::uint32_t colours[2][3] = {{0xFFFFFFFF, 0xFF0000FF, 0xFFFF0000},
+  const std::uint32_t colors[2][3] = {{0xFFFFFFFF, 0xFF0000FF, 0xFFFF0000},
                                        {0xFF00FF00, 0xFF000000, 0xFFFFFFFF}};
   constexpr std::uint32_t kUntouched = 0x12345678;
   std::vector<std::uint32_t> scratch;
@@ -46,14 +46,14 @@ TEST(SdlDrawScaled, PixelsBecomeSquaresCutAtTheEdgesAndNothingElseIsTouched) {
     for (int x = 0; x < 10; ++x) {
       const bool inside = x >= 1 && x < 7 && y >= 1 && y < 5;
       EXPECT_EQ(target[static_cast<std::size_t>(y * 10 + x)],
-                inside ? colours[(y - 1) / 2][(x - 1) / 2] : kUntouched)
+                inside ? colors[(y - 1) / 2][(x - 1) / 2] : kUntouched)
           << x << ", " << y;
     }
   }
   // Scale 3 at (-2, -4) in 5 x 2: only the second row's pixels, cut.
   target = draw(Letterbox{3, -2, -4, 9, 6}, 5, 2, 6);
-  const std::uint32_t row[6] = {colours[1][0], colours[1][1], colours[1][1],
-                                colours[1][1], colours[1][2], kUntouched};
+  const std::uint32_t row[6] = {colors[1][0], colors[1][1], colors[1][1],
+                                colors[1][1], colors[1][2], kUntouched};
   for (int i = 0; i < 12; ++i) EXPECT_EQ(target[static_cast<std::size_t>(i)], row[i % 6]) << i;
   for (const std::uint32_t pixel : draw(Letterbox{1, 5, 0, 3, 2}, 5, 2, 5)) EXPECT_EQ(pixel, kUntouched);
 }

@@ -32,12 +32,12 @@ tool::Bytes Enlarge(const Picture& art, int size, int scale) {
   const int top = (size - art.height() * scale) / 2;
   for (int y = 0; y < art.height() * scale; ++y) {
     for (int x = 0; x < art.width() * scale; ++x) {
-      const auto colour = art.At(x / scale, y / scale);
-      if (!colour) continue;
+      const auto color = art.At(x / scale, y / scale);
+      if (!color) continue;
       std::uint8_t* pixel = &rgba[(static_cast<std::size_t>(top + y) * size + (left + x)) * 4];
-      pixel[0] = colour->r;
-      pixel[1] = colour->g;
-      pixel[2] = colour->b;
+      pixel[0] = color->r;
+      pixel[1] = color->g;
+      pixel[2] = color->b;
       pixel[3] = 255;
     }
   }

@@ -14,7 +14,7 @@ constexpr Point kCentre{35, 35};
 constexpr Point kEye{24, 22};
 constexpr Point kMouthCorner{37, 37};
 
-struct MoonColours {
+struct MoonColors {
   Rgb body;
   Rgb shade;
   Rgb crater;
@@ -22,11 +22,11 @@ struct MoonColours {
   Rgb craterLight;
 };
 
-constexpr MoonColours kPale{
+constexpr MoonColors kPale{
     {240, 232, 200}, {204, 192, 152}, {222, 212, 172}, {192, 180, 136}, {252, 248, 228}};
-constexpr MoonColours kWarm{
+constexpr MoonColors kWarm{
     {252, 236, 140}, {224, 196, 88}, {236, 216, 112}, {208, 180, 64}, {255, 248, 196}};
-constexpr MoonColours kGold{{255, 224, 0}, {222, 156, 0}, {240, 196, 0}, {208, 140, 0}, {255, 240, 120}};
+constexpr MoonColors kGold{{255, 224, 0}, {222, 156, 0}, {240, 196, 0}, {208, 140, 0}, {255, 240, 120}};
 
 constexpr Rgb kInk{64, 32, 0};
 constexpr Rgb kEyeWhite{255, 255, 255};
@@ -40,13 +40,13 @@ enum class Eye { Shut, Half, Open, Hungry, Fierce };
 enum class Mouth { None, Grin, Ajar, Wide };
 
 struct Face {
-  const MoonColours* colours;
+  const MoonColors* colors;
   Eye eye;
   Mouth mouth;
   bool sleeping;
 };
 
-void DrawCraters(Picture& picture, const Mask& body, const MoonColours& colours) {
+void DrawCraters(Picture& picture, const Mask& body, const MoonColors& colors) {
   struct Crater {
     Point at;
     double radius;
@@ -62,9 +62,9 @@ void DrawCraters(Picture& picture, const Mask& body, const MoonColours& colours)
     upperLeft.Disc({crater.at.x + 1.2, crater.at.y + 1.2}, crater.radius);
     Mask lowerRight(picture.width(), picture.height());
     lowerRight.Disc({crater.at.x - 1.2, crater.at.y - 1.2}, crater.radius);
-    Paint(picture, floor, colours.crater);
-    Paint(picture, floor.Minus(upperLeft), colours.craterShadow);
-    Paint(picture, floor.Minus(lowerRight), colours.craterLight);
+    Paint(picture, floor, colors.crater);
+    Paint(picture, floor.Minus(upperLeft), colors.craterShadow);
+    Paint(picture, floor.Minus(lowerRight), colors.craterLight);
   }
 }
 
@@ -139,9 +139,9 @@ Picture DrawMoon(const Face& face) {
 
   Mask lit(width, kDisc);
   lit.Disc({kCentre.x - 4, kCentre.y - 4}, 34);
-  Paint(picture, body, face.colours->body);
-  Paint(picture, body.Minus(lit), face.colours->shade);
-  DrawCraters(picture, body, *face.colours);
+  Paint(picture, body, face.colors->body);
+  Paint(picture, body.Minus(lit), face.colors->shade);
+  DrawCraters(picture, body, *face.colors);
 
   if (face.mouth == Mouth::Grin) {
     // Shut, with the corner curling up: the character's own mouth line.

@@ -7,10 +7,10 @@
 
 namespace pictures {
 
-bool ConvertsToKey(Rgb colour) {
+bool ConvertsToKey(Rgb color) {
   for (const formats::PixelFormat* format : {&formats::kRgb565, &formats::kRgb555}) {
-    if (formats::PackPixel(*format, colour.r, colour.g, colour.b) ==
-        formats::PackPixel(*format, kClearColour.r, kClearColour.g, kClearColour.b)) {
+    if (formats::PackPixel(*format, color.r, color.g, color.b) ==
+        formats::PackPixel(*format, kClearColor.r, kClearColor.g, kClearColor.b)) {
       return true;
     }
   }
@@ -25,14 +25,14 @@ std::optional<Rgb> Picture::At(int x, int y) const {
   return pixels_[static_cast<std::size_t>(y) * width_ + x];
 }
 
-void Picture::Set(int x, int y, Rgb colour) {
-  if (Contains(x, y)) pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
+void Picture::Set(int x, int y, Rgb color) {
+  if (Contains(x, y)) pixels_[static_cast<std::size_t>(y) * width_ + x] = color;
 }
 
 void Picture::Stamp(const Picture& other, int x, int y) {
   for (int row = 0; row < other.height(); ++row) {
     for (int col = 0; col < other.width(); ++col) {
-      if (auto colour = other.At(col, row)) Set(x + col, y + row, *colour);
+      if (auto color = other.At(col, row)) Set(x + col, y + row, *color);
     }
   }
 }
@@ -40,10 +40,10 @@ void Picture::Stamp(const Picture& other, int x, int y) {
 std::string FindKeyClash(const Picture& picture) {
   for (int y = 0; y < picture.height(); ++y) {
     for (int x = 0; x < picture.width(); ++x) {
-      auto colour = picture.At(x, y);
-      if (colour && ConvertsToKey(*colour)) {
-        return "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(colour->r) +
-               " " + std::to_string(colour->g) + " " + std::to_string(colour->b);
+      auto color = picture.At(x, y);
+      if (color && ConvertsToKey(*color)) {
+        return "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(color->r) +
+               " " + std::to_string(color->g) + " " + std::to_string(color->b);
       }
     }
   }
@@ -76,10 +76,10 @@ std::vector<std::uint8_t> EncodeBmp(const Picture& picture) {
 
   for (int y = picture.height() - 1; y >= 0; --y) {
     for (int x = 0; x < picture.width(); ++x) {
-      const Rgb colour = picture.At(x, y).value_or(kClearColour);
-      out.push_back(colour.b);
-      out.push_back(colour.g);
-      out.push_back(colour.r);
+      const Rgb color = picture.At(x, y).value_or(kClearColor);
+      out.push_back(color.b);
+      out.push_back(color.g);
+      out.push_back(color.r);
     }
     for (std::uint32_t pad = 3 * width; pad < stride; ++pad) out.push_back(0);
   }

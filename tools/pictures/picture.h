@@ -20,11 +20,11 @@ struct Rgb {
 
 // Clear pixels are stored in the file as this colour; the game skips every
 // pixel that converts to the same 16-bit value.
-inline constexpr Rgb kClearColour{formats::kKeyRed, formats::kKeyGreen, formats::kKeyBlue};
+inline constexpr Rgb kClearColor{formats::kKeyRed, formats::kKeyGreen, formats::kKeyBlue};
 
 // True when the colour would turn into the transparent key in either 16-bit
 // format the game may run in (565 or 555), so it would vanish on screen.
-bool ConvertsToKey(Rgb colour);
+bool ConvertsToKey(Rgb color);
 
 class Picture {
  public:
@@ -38,7 +38,7 @@ class Picture {
   // Outside the picture: reads are clear and writes are dropped, so drawing
   // code may run over the edges.
   std::optional<Rgb> At(int x, int y) const;
-  void Set(int x, int y, Rgb colour);
+  void Set(int x, int y, Rgb color);
 
   // Copies the visible pixels of another picture with its top-left at (x, y).
   void Stamp(const Picture& other, int x, int y);

@@ -163,10 +163,10 @@ Mask Mask::And(const Mask& other) const {
   return out;
 }
 
-void Paint(Picture& picture, const Mask& mask, Rgb colour) {
+void Paint(Picture& picture, const Mask& mask, Rgb color) {
   for (int y = 0; y < mask.height(); ++y) {
     for (int x = 0; x < mask.width(); ++x) {
-      if (mask.Get(x, y)) picture.Set(x, y, colour);
+      if (mask.Get(x, y)) picture.Set(x, y, color);
     }
   }
 }

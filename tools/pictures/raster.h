@@ -50,6 +50,6 @@ class Mask {
   std::vector<std::uint8_t> bits_;
 };
 
-void Paint(Picture& picture, const Mask& mask, Rgb colour);
+void Paint(Picture& picture, const Mask& mask, Rgb color);
 
 }  // namespace pictures

@@ -26,7 +26,7 @@ struct PendingPicture {
   std::vector<std::string> rows;
   std::vector<int> rowLines;
   std::string like;
-  Palette colours;  // this picture's own changes to the file's palette
+  Palette colors;  // this picture's own changes to the file's palette
   bool mirrorLeftRight = false;
   bool mirrorTopBottom = false;
 };
@@ -78,10 +78,10 @@ void TextSources::Read(const std::string& fileName, const std::string& text) {
   };
 
   // A colour given as "clear" or "R G B" starting at words[first].
-  auto parseColour = [&](const SourceLine& line, std::size_t first, std::optional<Rgb>& colour) -> bool {
+  auto parseColor = [&](const SourceLine& line, std::size_t first, std::optional<Rgb>& color) -> bool {
     const auto& words = line.words;
     if (words.size() == first + 1 && words[first] == "clear") {
-      colour.reset();
+      color.reset();
       return true;
     }
     if (words.size() != first + 3) {
@@ -104,7 +104,7 @@ void TextSources::Read(const std::string& fileName, const std::string& text) {
                             " turns into the transparent key in 16 bits and would not show");
       return false;
     }
-    colour = rgb;
+    color = rgb;
     return true;
   };
 
@@ -172,14 +172,14 @@ void TextSources::Read(const std::string& fileName, const std::string& text) {
     }
     if (pending.mirrorTopBottom) rows.assign(rows.rbegin(), rows.rend());
 
-    Palette colours = palette;
-    for (const auto& [symbol, colour] : pending.colours) colours[symbol] = colour;
+    Palette colors = palette;
+    for (const auto& [symbol, color] : pending.colors) colors[symbol] = color;
     Picture picture(pending.width, pending.height);
     for (int y = 0; y < pending.height; ++y) {
       for (int x = 0; x < pending.width; ++x) {
         const char symbol = rows[y][x];
-        auto found = colours.find(symbol);
-        if (found == colours.end()) {
+        auto found = colors.find(symbol);
+        if (found == colors.end()) {
           const int where =
               y < static_cast<int>(pending.rowLines.size()) ? pending.rowLines[y] : pending.line;
           fail(where, pending.name + " row " + std::to_string(y) + " column " + std::to_string(x) +
@@ -210,8 +210,8 @@ void TextSources::Read(const std::string& fileName, const std::string& text) {
           continue;
         }
         auto symbol = parseSymbol(line, line.words[0]);
-        std::optional<Rgb> colour;
-        if (symbol && parseColour(line, 1, colour)) palette[*symbol] = colour;
+        std::optional<Rgb> color;
+        if (symbol && parseColor(line, 1, color)) palette[*symbol] = color;
       } else if (block == Block::Pixels) {
         if (line.words.size() != 1) {
           fail(number, "a pixel row has no spaces in it");
@@ -269,8 +269,8 @@ void TextSources::Read(const std::string& fileName, const std::string& text) {
         continue;
       }
       auto symbol = parseSymbol(line, line.words[1]);
-      std::optional<Rgb> colour;
-      if (symbol && parseColour(line, 2, colour)) current->colours[*symbol] = colour;
+      std::optional<Rgb> color;
+      if (symbol && parseColor(line, 2, color)) current->colors[*symbol] = color;
     } else if (keyword == "mirror") {
       if (count == 2 && line.words[1] == "left-right") {
         current->mirrorLeftRight = true;

@@ -114,7 +114,7 @@ Picture Doubled(const Picture& small) {
   Picture big(small.width() * 2, small.height() * 2);
   for (int y = 0; y < big.height(); ++y) {
     for (int x = 0; x < big.width(); ++x) {
-      if (auto colour = small.At(x / 2, y / 2)) big.Set(x, y, *colour);
+      if (auto color = small.At(x / 2, y / 2)) big.Set(x, y, *color);
     }
   }
   return big;
