@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libsdl2-dev libpng-dev)
 case "${1:-play}" in
-  test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth imagemagick sox clang openbox xdotool x11-utils) ;;
+  test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth imagemagick sox clang clang-format clang-tidy openbox xdotool x11-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   package) packages+=(dpkg-dev file gzip lintian desktop-file-utils appstream) ;;
 esac

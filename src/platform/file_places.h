@@ -13,12 +13,12 @@ namespace platform {
 // Pictures, sounds, the font and the stage files: read by _lopen and
 // mmioOpenA. "." until set.
 void SetDataFolder(const std::string& folder);
-const std::string& DataFolder();
+std::string DataFolder();
 // The best score: read and written by the score file calls, in a folder
 // made on the first save. "." until set; empty: no folder to keep state in,
 // so nothing is read or written.
 void SetStateFolder(const std::string& folder);
-const std::string& StateFolder();
+std::string StateFolder();
 
 // A name inside the folder; an absolute name stays as it is.
 std::string InFolder(const std::string& folder, const char* name);

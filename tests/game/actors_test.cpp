@@ -41,28 +41,41 @@ std::pair<std::uint32_t, std::uint32_t> StateDrawing(std::int32_t r) {
 TEST_F(GameTest, GhostsChooseTheirWayByMode) {
   // The open neighbours of cell (5, 5); r: the pick's number, 0 when no draw
   // may be made; dx and dy: the player (Chase) or home (Eyes) from the ghost.
-  const struct { std::int32_t mode, facing; const char* open; std::int32_t r, dx, dy, expected; } cases[] = {
-      // The r-th open way in code order, else the last open one.
-      {Chase, Up, "RD", 1, 0, 0, Right}, {Chase, Up, "RD", 2, 0, 0, Down}, {Chase, Up, "RD", 3, 0, 0, Down},
-      // Wander and Blue never reverse where there is a choice.
-      {Wander, Down, "LRUD", 3, 0, 0, Down}, {Blue, Left, "LRUD", 2, 0, 0, Up}, {Wander, Up, "", 2, 0, 0, Up},
-      {Wander, Left, "LR", 2, 0, 0, Left}, {Wander, Left, "R", 1, 0, 0, Right},
-      // Chase keeps its way in corridors; the horizontal difference wins.
-      {Chase, Up, "UD", 0, 0, 40, Up}, {Chase, Down, "LRUD", 0, -1, -40, Left},
-      {Chase, Down, "RUD", 0, -1, -40, Down}, {Chase, Left, "LRUD", 0, 0, 30, Down},
-      {Chase, Right, "LRUD", 0, 0, 0, Right},
-      // Eyes: vertical first on equal distances; the opposite as fallback.
-      {Eyes, Left, "LRUD", 0, 26, 26, Down}, {Eyes, Left, "LRUD", 0, 27, 26, Right},
-      {Eyes, Up, "LUD", 0, 26, 0, Left}, {Eyes, Left, "L", 0, 0, 52, Up}, {Eyes, Up, "L", 3, 0, 52, Left},
-      {Eyes, Left, "LR", 0, 13, 100, Left}};
+  const struct {
+    std::int32_t mode, facing;
+    const char* open;
+    std::int32_t r, dx, dy, expected;
+  } cases[] = {// The r-th open way in code order, else the last open one.
+               {Chase, Up, "RD", 1, 0, 0, Right},
+               {Chase, Up, "RD", 2, 0, 0, Down},
+               {Chase, Up, "RD", 3, 0, 0, Down},
+               // Wander and Blue never reverse where there is a choice.
+               {Wander, Down, "LRUD", 3, 0, 0, Down},
+               {Blue, Left, "LRUD", 2, 0, 0, Up},
+               {Wander, Up, "", 2, 0, 0, Up},
+               {Wander, Left, "LR", 2, 0, 0, Left},
+               {Wander, Left, "R", 1, 0, 0, Right},
+               // Chase keeps its way in corridors; the horizontal difference wins.
+               {Chase, Up, "UD", 0, 0, 40, Up},
+               {Chase, Down, "LRUD", 0, -1, -40, Left},
+               {Chase, Down, "RUD", 0, -1, -40, Down},
+               {Chase, Left, "LRUD", 0, 0, 30, Down},
+               {Chase, Right, "LRUD", 0, 0, 0, Right},
+               // Eyes: vertical first on equal distances; the opposite as fallback.
+               {Eyes, Left, "LRUD", 0, 26, 26, Down},
+               {Eyes, Left, "LRUD", 0, 27, 26, Right},
+               {Eyes, Up, "LUD", 0, 26, 0, Left},
+               {Eyes, Left, "L", 0, 0, 52, Up},
+               {Eyes, Up, "L", 3, 0, 52, Left},
+               {Eyes, Left, "LR", 0, 13, 100, Left}};
   const int around[4][2] = {{5, 4}, {5, 6}, {4, 5}, {6, 5}};  // Left, Right, Up, Down
   for (const auto& c : cases) {
     for (int d = Left; d <= Down; ++d) {
       maze.walls[around[d][0]][around[d][1]] = std::string(c.open).find("LRUD"[d]) == std::string::npos;
     }
     player = {.x = 65 + c.dx, .y = 65 + c.dy};
-    ghosts[0] = {.state = c.mode, .direction = c.facing, .x = 65, .y = 65,
-                 .homeX = player.x, .homeY = player.y};
+    ghosts[0] = {
+        .state = c.mode, .direction = c.facing, .x = 65, .y = 65, .homeX = player.x, .homeY = player.y};
     const auto [start, next] = c.r == 0 ? std::pair{777u, 777u} : StateDrawing(c.r);
     ghostRandomState = start;
     ChooseGhostDirection(ghosts[0]);
@@ -75,16 +88,22 @@ TEST_F(GameTest, GhostModesChangeByDistanceAndTimer) {
   EXPECT_EQ(randomStateAtStart, 1u);
   ghostRandomState = 1;
   for (std::int32_t value : {41, 18467, 6334, 26500}) EXPECT_EQ(GhostRandom(), value);
-  const struct { std::int32_t mode, elapsed, dx, dy, expected, combo; } cases[] = {
-      {Wander, 0, 100, 0, Wander, 5}, {Chase, 0, 100, 0, Chase, 5}, {Wander, 0, 99, 14, Chase, 5},
-      {Chase, 0, 100, 1, Wander, 5}, {Blue, 10000, 20, 0, Blue, 5}, {Blue, 10001, 20, 0, Chase, 0},
-      {Blue, 10001, 200, 0, Wander, 0}, {Eyes, 4001, 200, 0, Wander, 5}, {Eyes, 4000, 200, 0, Eyes, 5},
-      {Eyes, 0, 200, 0, Wander, 5}, {Wander, 99999, 200, 0, Wander, 5}};
+  const struct {
+    std::int32_t mode, elapsed, dx, dy, expected, combo;
+  } cases[] = {
+      {Wander, 0, 100, 0, Wander, 5},   {Chase, 0, 100, 0, Chase, 5},      {Wander, 0, 99, 14, Chase, 5},
+      {Chase, 0, 100, 1, Wander, 5},    {Blue, 10000, 20, 0, Blue, 5},     {Blue, 10001, 20, 0, Chase, 0},
+      {Blue, 10001, 200, 0, Wander, 0}, {Eyes, 4001, 200, 0, Wander, 5},   {Eyes, 4000, 200, 0, Eyes, 5},
+      {Eyes, 0, 200, 0, Wander, 5},     {Wander, 99999, 200, 0, Wander, 5}};
   for (const auto& c : cases) {
     player = {.x = 100 + c.dx, .y = 100 + c.dy};
     // The last Eyes case stands at home.
-    ghosts[0] = {.state = c.mode, .x = 100, .y = 100, .homeX = c.mode == Eyes && c.elapsed == 0 ? 100 : 101,
-                 .homeY = 100, .modeDuration = c.mode == Blue ? 10000u : 4000u,
+    ghosts[0] = {.state = c.mode,
+                 .x = 100,
+                 .y = 100,
+                 .homeX = c.mode == Eyes && c.elapsed == 0 ? 100 : 101,
+                 .homeY = 100,
+                 .modeDuration = c.mode == Blue ? 10000u : 4000u,
                  .modeStart = now() - static_cast<std::uint32_t>(c.elapsed)};
     comboCount = 5;
     UpdateGhostMode(ghosts[0], now());

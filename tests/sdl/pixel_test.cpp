@@ -32,7 +32,7 @@ TEST(SdlDrawScaled, PixelsBecomeSquaresCutAtTheEdgesAndNothingElseIsTouched) {
   std::vector<std::uint16_t> pixels{0xFFFF, 0x001F, 0xF800, 0x0BAD, 0x07E0, 0x0000, 0xFFFF, 0x0BAD};
   const FrameView picture{pixels.data(), 3, 2, 8, true};
   const std::uint32_t colors[2][3] = {{0xFFFFFFFF, 0xFF0000FF, 0xFFFF0000},
-                                       {0xFF00FF00, 0xFF000000, 0xFFFFFFFF}};
+                                      {0xFF00FF00, 0xFF000000, 0xFFFFFFFF}};
   constexpr std::uint32_t kUntouched = 0x12345678;
   std::vector<std::uint32_t> scratch;
   const auto draw = [&](const Letterbox& box, int width, int height, int pitch) {

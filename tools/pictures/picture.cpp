@@ -42,8 +42,8 @@ std::string FindKeyClash(const Picture& picture) {
     for (int x = 0; x < picture.width(); ++x) {
       auto color = picture.At(x, y);
       if (color && ConvertsToKey(*color)) {
-        return "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(color->r) +
-               " " + std::to_string(color->g) + " " + std::to_string(color->b);
+        return "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(color->r) + " " +
+               std::to_string(color->g) + " " + std::to_string(color->b);
       }
     }
   }

@@ -32,14 +32,22 @@ class Oscillator {
     const double step = hertz / kSampleRate;
     double value = 0;
     switch (wave_) {
-      case Wave::Sine: value = std::sin(2 * kPi * phase_); break;
-      case Wave::Triangle: value = 1.0 - 4.0 * std::fabs(phase_ - 0.5); break;
-      case Wave::Saw: value = 2.0 * phase_ - 1.0 - PolyBlep(phase_, step); break;
+      case Wave::Sine:
+        value = std::sin(2 * kPi * phase_);
+        break;
+      case Wave::Triangle:
+        value = 1.0 - 4.0 * std::fabs(phase_ - 0.5);
+        break;
+      case Wave::Saw:
+        value = 2.0 * phase_ - 1.0 - PolyBlep(phase_, step);
+        break;
       case Wave::Square:
         value =
             (phase_ < duty_ ? 1.0 : -1.0) + PolyBlep(phase_, step) - PolyBlep(Wrap01(phase_ - duty_), step);
         break;
-      case Wave::Noise: value = held_; break;
+      case Wave::Noise:
+        value = held_;
+        break;
     }
     phase_ += step;
     if (phase_ >= 1.0) {

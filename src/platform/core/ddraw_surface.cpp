@@ -186,6 +186,7 @@ void RunCopy(const CopyPlan& plan, const std::uint16_t* sourceBase, int sourcePi
 void CopyPixels(const CopyPlan& plan, const std::vector<std::uint16_t>& source, int sourcePitch,
                 std::vector<std::uint16_t>& dest, int destPitch) {
   if (&source == &dest) {
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): source is dest, which the copy changes.
     const std::vector<std::uint16_t> before = source;
     RunCopy(plan, before.data(), sourcePitch, dest.data(), destPitch);
   } else {

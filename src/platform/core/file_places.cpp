@@ -29,9 +29,9 @@ std::optional<std::string> XdgFolder(const char* variable, const char* fallbackU
 }  // namespace
 
 void SetDataFolder(const std::string& folder) { Place(0) = folder; }
-const std::string& DataFolder() { return Place(0); }
+std::string DataFolder() { return Place(0); }
 void SetStateFolder(const std::string& folder) { Place(1) = folder; }
-const std::string& StateFolder() { return Place(1); }
+std::string StateFolder() { return Place(1); }
 
 std::string InFolder(const std::string& folder, const char* name) {
   if (name == nullptr) return {};

@@ -84,7 +84,8 @@ class HeadlessBackend : public Backend {
   const std::vector<std::uint16_t>& lastFrame() const { return lastFrame_; }
   // Throws std::out_of_range when no such pixel was kept.
   std::uint16_t FramePixel(int x, int y) const {
-    return lastFrame_.at(static_cast<std::size_t>(y * frameWidth_ + x));
+    return lastFrame_.at(static_cast<std::size_t>(y) * static_cast<std::size_t>(frameWidth_) +
+                         static_cast<std::size_t>(x));
   }
   int frameWidth() const { return frameWidth_; }
   int frameHeight() const { return frameHeight_; }
