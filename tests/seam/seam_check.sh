@@ -2,7 +2,9 @@
 # The game reaches the system only through src/platform: its folders include
 # no system, SDL or back-end header and call no file, process, clock or
 # console function of the C and C++ libraries directly. A new back end (a
-# browser, another OS) then needs no change in game code.
+# browser, another OS) then needs no change in game code. And the folders of
+# src/ depend one way: app -> screens -> game/actors -> engine (sprite,
+# display, text, sound) -> platform -> formats.
 #   seam_check.sh [SOURCE_ROOT]
 set -euo pipefail
 root="${1:-$(cd "$(dirname "$0")/../.." && pwd)}"
@@ -40,6 +42,29 @@ while IFS= read -r -d '' file; do
   done < <(sed -E 's://.*$::; s/"([^"\\]|\\.)*"/""/g' "$file" | grep -nE \
     "(^|[^A-Za-z0-9_.>:])(std::|::)?($forbidden_calls)\s*\(|$forbidden_names" || true)
 done < <(find "${game_folders[@]}" -type f \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+
+# Which folders each folder of src/ may include from (main and sim, the
+# programs, may include anything).
+engine='sprite|display|text|sound'
+declare -A may_include=(
+  [formats]='formats'
+  [platform]='platform|formats'
+  [sprite]="$engine|platform|formats"
+  [display]="$engine|platform|formats"
+  [text]="$engine|platform|formats"
+  [sound]="$engine|platform|formats"
+  [game]="game|actors|$engine|platform|formats"
+  [actors]="game|actors|$engine|platform|formats"
+  [screens]="screens|game|actors|$engine|platform|formats"
+  [app]="app|screens|game|actors|$engine|platform|formats"
+)
+for folder in "${!may_include[@]}"; do
+  [ -d "src/$folder" ] || continue
+  while IFS= read -r hit; do
+    report "$hit: $folder may include only from ${may_include[$folder]//|/, }"
+  done < <(grep -rnE '^\s*#\s*include\s*"[a-z_]+/' "src/$folder" |
+    grep -vE "#\s*include\s*\"(${may_include[$folder]})/" || true)
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "seam check: $failures place(s) where game code reaches past the platform layer" >&2
