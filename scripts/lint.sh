@@ -15,6 +15,10 @@ if [ "${1:-}" = --fix ]; then
   exit 0
 fi
 build="${1:-$root/build-test}"
+if git grep -nE '^(<<<<<<<|>>>>>>>) ' -- .; then
+  echo "merge conflict markers above" >&2
+  exit 1
+fi
 clang-format --dry-run --Werror "${files[@]}"
 echo "clang-format: ${#files[@]} files as the house style lays them out"
 [ -f "$build/compile_commands.json" ] || cmake -S "$root" -B "$build" -G Ninja >/dev/null
