@@ -17,6 +17,7 @@
 #include "platform/ddraw.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/win32.h"
+#include "support/game_window.h"
 
 namespace {
 
@@ -122,12 +123,7 @@ int main(int argc, char** argv) {
   auto* backend = new platform::SdlBackend();
   platform::SetBackend(backend);
 
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = LoadWindowProc;
-  windowClass.lpszClassName = "ChompoLoad";
-  RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "ChompoLoad", "Chompo load", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
-                                nullptr, nullptr, nullptr);
+  HWND window = support::OpenWindow(LoadWindowProc);
   if (window == nullptr) return 1;
   ShowWindow(window, SW_SHOWNORMAL);
   Surfaces surfaces;

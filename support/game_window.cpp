@@ -4,13 +4,17 @@
 
 namespace support {
 
-HWND OpenGameWindow() {
+HWND OpenWindow(WNDPROC procedure) {
   WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpfnWndProc = procedure;
   windowClass.lpszClassName = "ChompoSupport";
   RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, "ChompoSupport", "", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr,
-                                nullptr, nullptr);
+  return CreateWindowExA(0, "ChompoSupport", "Chompo", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr,
+                         nullptr, nullptr);
+}
+
+HWND OpenGameWindow() {
+  HWND window = OpenWindow();
   display.InitFullScreen(window, 320, 240, 16);
   return window;
 }

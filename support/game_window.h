@@ -6,7 +6,10 @@
 
 namespace support {
 
-// Sets up the game's global display on the new window.
+// A 320 x 240 window of the one window class, its messages going to
+// procedure; nullptr when the back end has none.
+HWND OpenWindow(WNDPROC procedure = DefWindowProcA);
+// Sets up the game's global display on a new window.
 HWND OpenGameWindow();
 
 }  // namespace support

@@ -37,20 +37,13 @@ bool CutToBounds(const Sprite& sprite, std::int32_t x, std::int32_t y, bool mirr
   const LONG visibleBottom = static_cast<LONG>(bottom - y);
   // A mirrored axis shows on its cut-off side what lies on the far side of
   // the picture.
-  if (mirrorLeftRight) {
-    place.source.left = sprite.width - visibleRight;
-    place.source.right = sprite.width - visibleLeft;
-  } else {
-    place.source.left = visibleLeft;
-    place.source.right = visibleRight;
-  }
-  if (mirrorUpDown) {
-    place.source.top = sprite.height - visibleBottom;
-    place.source.bottom = sprite.height - visibleTop;
-  } else {
-    place.source.top = visibleTop;
-    place.source.bottom = visibleBottom;
-  }
+  const auto sourceSpan = [](bool mirrored, LONG size, LONG first, LONG end, LONG& sourceFirst,
+                             LONG& sourceEnd) {
+    sourceFirst = mirrored ? size - end : first;
+    sourceEnd = mirrored ? size - first : end;
+  };
+  sourceSpan(mirrorLeftRight, sprite.width, visibleLeft, visibleRight, place.source.left, place.source.right);
+  sourceSpan(mirrorUpDown, sprite.height, visibleTop, visibleBottom, place.source.top, place.source.bottom);
   return true;
 }
 

@@ -14,9 +14,12 @@
 #include "main/data_check.h"
 #include "platform/file_places.h"
 #include "support/files.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace {
+
+using support::ScopedEnv;
 
 namespace fs = std::filesystem;
 using entry::CommandLine;
@@ -60,23 +63,6 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesWhatItCannotUse) {
     EXPECT_EQ(got, expected) << testing::PrintToString(args);
   }
 }
-
-// Sets an environment variable (or removes it, for nullptr) for a scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value);
-  }
-  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  void Set(const char* value) { value == nullptr ? unsetenv(name_) : setenv(name_, value, 1); }
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(DataFolder, ANamedFolderIsFinalAndTheOthersAreSearchedInOrder) {
   const support::TempFolder root;

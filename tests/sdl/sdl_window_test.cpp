@@ -19,6 +19,7 @@
 #include "platform/sdl/sdl_backend.h"
 #include "platform/win32.h"
 #include "support/backend_scope.h"
+#include "support/scoped_env.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CHOMPO_SANITIZED 1
@@ -40,28 +41,12 @@ constexpr bool kAvoidOpenGl = false;
 namespace platform {
 namespace {
 
+using support::ScopedEnv;
+
 constexpr std::uint16_t kRed = 0xF800;
 constexpr std::uint16_t kGreen = 0x07E0;
 constexpr std::uint16_t kBlue = 0x001F;
 constexpr std::uint16_t kWhite = 0xFFFF;
-
-// Sets an environment variable (or removes it, for nullptr) for a scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value);
-  }
-  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
-
- private:
-  void Set(const char* value) {
-    if (value == nullptr) unsetenv(name_);
-    if (value != nullptr) setenv(name_, value, 1);
-  }
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 class SdlBackendTest : public testing::Test {
  protected:
