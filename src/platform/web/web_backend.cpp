@@ -12,14 +12,16 @@
 #include "platform/web/web_keys.h"
 
 // The page's half of the back end (page/page.js) under Module.chompo.
-
-EM_ASYNC_JS(void, web_pause, (double milliseconds, int wakeable),
-            { await Module.chompo.pause(milliseconds, wakeable != 0); });
-EM_ASYNC_JS(void, web_halt, (), { await new Promise(() = > {}); });
+// clang-format off
+EM_ASYNC_JS(void, web_pause, (double milliseconds, int wakeable), {
+  await Module.chompo.pause(milliseconds, wakeable !== 0);
+});
+EM_ASYNC_JS(void, web_halt, (), { await new Promise(() => {}); });
 EM_JS(void, web_wake, (), { Module.chompo.wake(); });
 EM_JS(void, web_show_screen, (int width, int height), { Module.chompo.showScreen(width, height); });
-EM_JS(void, web_put_frame, (const std::uint8_t* rgba, int width, int height),
-      { Module.chompo.putFrame(rgba, width, height); });
+EM_JS(void, web_put_frame, (const std::uint8_t* rgba, int width, int height), {
+  Module.chompo.putFrame(rgba, width, height);
+});
 EM_JS(void, web_toggle_full_screen, (), { Module.chompo.toggleFullScreen(); });
 EM_JS(void, web_finish, (), { Module.chompo.finish(); });
 EM_JS(int, web_audio_open, (), { return Module.chompo.openAudio(); });
@@ -30,7 +32,11 @@ EM_JS(void, web_save_state, (const char* folder), {
   const files = {};
   for (const name of FS.readdir(path)) {
     const file = path + '/' + name;
-    if (FS.isFile(FS.stat(file).mode)) files[name] = FS.readFile(file);
+    try {
+      if (FS.isFile(FS.stat(file).mode)) files[name] = FS.readFile(file);
+    } catch (error) {
+      console.warn('chompo: ' + file + ' cannot be kept:', error);
+    }
   }
   Module.chompo.keepFiles(files);
 });
@@ -38,10 +44,11 @@ EM_JS(void, web_restore_state, (const char* folder), {
   const path = UTF8ToString(folder);
   const files = Module.chompo.keptFiles();
   const names = Object.keys(files);
-  if (names.length == = 0) return;
+  if (names.length === 0) return;
   FS.mkdirTree(path);
   for (const name of names) FS.writeFile(path + '/' + name, files[name]);
 });
+// clang-format on
 
 namespace platform {
 namespace {

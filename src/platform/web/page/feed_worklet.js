@@ -1,22 +1,24 @@
-// Plays the sound the page mixes: a queue of blocks, refilled by asking
-// the page whenever it runs low. Runs on the browser's audio thread.
+// Plays the sound the page mixes: a queue of blocks kept near its target
+// by asking the page for more as it drains, a few milliseconds at a time,
+// so the page has most of the queue's length to answer. Runs on the
+// browser's audio thread.
 'use strict';
 
 class Feed extends AudioWorkletProcessor {
   constructor(options) {
     super();
     this.target = options.processorOptions.target;
-    this.low = options.processorOptions.low;
+    this.step = options.processorOptions.step;
     this.blocks = [];
     this.offset = 0;
     this.queued = 0;
-    this.asked = false;
+    this.asked = 0;
     this.fed = false;
     this.starved = 0;
     this.port.onmessage = (event) => {
       this.blocks.push(event.data);
       this.queued += event.data.left.length;
-      this.asked = false;
+      this.asked = Math.max(0, this.asked - event.data.left.length);
       this.fed = true;
     };
   }
@@ -45,9 +47,10 @@ class Feed extends AudioWorkletProcessor {
       // Counted once the page has fed us: before that, silence is expected.
       if (this.fed) this.starved += 1;
     }
-    if (!this.asked && this.queued < this.low) {
-      this.asked = true;
-      this.port.postMessage({ need: this.target - this.queued, starved: this.starved });
+    const need = this.target - this.queued - this.asked;
+    if (need >= this.step) {
+      this.asked += need;
+      this.port.postMessage({need: need, starved: this.starved});
     }
     return true;
   }

@@ -4,7 +4,7 @@
 // controls and the goodbye.
 'use strict';
 
-var Module = (function () {
+var Module = (function() {
   const stage = document.getElementById('stage');
   const screen = document.getElementById('screen');
   const status = document.getElementById('status');
@@ -12,7 +12,7 @@ var Module = (function () {
   const fullScreenButton = document.getElementById('full-screen');
   const dpad = document.getElementById('dpad');
   const spaceButton = document.getElementById('space');
-  const context2d = screen.getContext('2d', { alpha: false });
+  const context2d = screen.getContext('2d', {alpha: false});
 
   const VK_SPACE = 0x20;
   const VK_LEFT = 0x25;
@@ -20,18 +20,18 @@ var Module = (function () {
   const VK_RIGHT = 0x27;
   const VK_DOWN = 0x28;
   const STORAGE_PREFIX = 'chompo/state/';
-  // Sound queued ahead of the speakers: refilled when it falls below the
-  // low mark, up to the target (with the output's own latency, about 25 ms).
-  const AUDIO_TARGET_SECONDS = 0.02;
-  const AUDIO_LOW_SECONDS = 0.01;
+  // Sound queued ahead of the speakers, topped up in steps of a few
+  // milliseconds: with the output's own latency, about 25 ms.
+  const AUDIO_TARGET_SECONDS = 0.016;
+  const AUDIO_STEP_SECONDS = 0.003;
 
   let pictureWidth = 320;
   let pictureHeight = 240;
   let image = null;
   let ended = false;
   let gameReady = false;
-  const started = performance.now();
-  const stats = { firstPictureMs: null, pictures: 0 };
+  // Milliseconds since the page was asked for, and pictures drawn.
+  const stats = {firstPictureMs: null, pictures: 0};
 
   // The picture: the largest whole number of device pixels per game pixel
   // that fits, never below one; the rest of the page stays black.
@@ -39,8 +39,8 @@ var Module = (function () {
     const ratio = window.devicePixelRatio || 1;
     const box = stage.getBoundingClientRect();
     const scale = Math.max(
-      1,
-      Math.floor(Math.min((box.width * ratio) / pictureWidth, (box.height * ratio) / pictureHeight)),
+        1,
+        Math.floor(Math.min((box.width * ratio) / pictureWidth, (box.height * ratio) / pictureHeight)),
     );
     screen.style.width = (pictureWidth * scale) / ratio + 'px';
     screen.style.height = (pictureHeight * scale) / ratio + 'px';
@@ -122,7 +122,7 @@ var Module = (function () {
     image.data.set(Module.HEAPU8.subarray(pointer, pointer + width * height * 4));
     context2d.putImageData(image, 0, 0);
     stats.pictures += 1;
-    if (stats.firstPictureMs === null) stats.firstPictureMs = performance.now() - started;
+    if (stats.firstPictureMs === null) stats.firstPictureMs = performance.now();
   }
 
   // Sound.
@@ -133,7 +133,7 @@ var Module = (function () {
     if (!AudioContextClass) return 0;
     let context;
     try {
-      context = new AudioContextClass({ latencyHint: 'interactive' });
+      context = new AudioContextClass({latencyHint: 'interactive'});
     } catch (error) {
       return 0;
     }
@@ -143,25 +143,24 @@ var Module = (function () {
       return 0;
     }
     const rate = context.sampleRate;
-    audio = { context: context, node: null, rate: rate, requests: 0, frames: 0, starved: 0, peak: 0 };
+    audio = {context: context, node: null, rate: rate, requests: 0, frames: 0, starved: 0, peak: 0};
     const opened = audio;
-    context.audioWorklet
-      .addModule('feed_worklet.js')
-      .then(() => {
-        if (audio !== opened) return;
-        const node = new AudioWorkletNode(context, 'chompo-feed', {
-          numberOfInputs: 0,
-          outputChannelCount: [2],
-          processorOptions: {
-            target: Math.round(rate * AUDIO_TARGET_SECONDS),
-            low: Math.round(rate * AUDIO_LOW_SECONDS),
-          },
-        });
-        node.port.onmessage = (event) => feed(opened, event.data);
-        node.connect(context.destination);
-        opened.node = node;
-      })
-      .catch((error) => console.warn('chompo: no sound:', error));
+    context.audioWorklet.addModule('feed_worklet.js')
+        .then(() => {
+          if (audio !== opened) return;
+          const node = new AudioWorkletNode(context, 'chompo-feed', {
+            numberOfInputs: 0,
+            outputChannelCount: [2],
+            processorOptions: {
+              target: Math.round(rate * AUDIO_TARGET_SECONDS),
+              step: Math.round(rate * AUDIO_STEP_SECONDS),
+            },
+          });
+          node.port.onmessage = (event) => feed(opened, event.data);
+          node.connect(context.destination);
+          opened.node = node;
+        })
+        .catch((error) => console.warn('chompo: no sound:', error));
     return rate;
   }
 
@@ -173,11 +172,12 @@ var Module = (function () {
     const base = pointer >> 2;
     const left = Module.HEAPF32.slice(base, base + frames);
     const right = Module.HEAPF32.slice(base + frames, base + 2 * frames);
-    for (let i = 0; i < frames; i++) opened.peak = Math.max(opened.peak, Math.abs(left[i]), Math.abs(right[i]));
+    for (let i = 0; i < frames; i++)
+      opened.peak = Math.max(opened.peak, Math.abs(left[i]), Math.abs(right[i]));
     opened.requests += 1;
     opened.frames += frames;
     opened.starved = request.starved;
-    opened.node.port.postMessage({ left: left, right: right }, [left.buffer, right.buffer]);
+    opened.node.port.postMessage({left: left, right: right}, [left.buffer, right.buffer]);
   }
 
   function audioFlowing() {
@@ -211,7 +211,8 @@ var Module = (function () {
       peak: audio.peak,
       baseLatency: context.baseLatency || 0,
       outputLatency: context.outputLatency || 0,
-      queuedSeconds: (AUDIO_TARGET_SECONDS + AUDIO_LOW_SECONDS) / 2,
+      // The queue runs between the target and a step and a block below it.
+      queuedSeconds: AUDIO_TARGET_SECONDS - (AUDIO_STEP_SECONDS + 128 / audio.rate) / 2,
     };
   }
 
@@ -264,7 +265,7 @@ var Module = (function () {
     if (gameReady && !ended) Module._chompo_web_touch_key(virtualKey, down ? 1 : 0);
   }
 
-  const directions = { up: VK_UP, down: VK_DOWN, left: VK_LEFT, right: VK_RIGHT };
+  const directions = {up: VK_UP, down: VK_DOWN, left: VK_LEFT, right: VK_RIGHT};
   let heldDirection = null;
   let dpadPointer = null;
   function holdDirection(name) {
@@ -331,7 +332,7 @@ var Module = (function () {
     fit();
   }
   if (navigator.maxTouchPoints > 0 || window.matchMedia('(pointer: coarse)').matches) showTouchControls();
-  window.addEventListener('touchstart', showTouchControls, { passive: true });
+  window.addEventListener('touchstart', showTouchControls, {passive: true});
 
   window.addEventListener('load', () => stage.focus());
   stage.addEventListener('pointerdown', () => stage.focus());
