@@ -620,6 +620,6 @@ main()
     })
     .finally(() => {
       const failed = results.filter((r) => !r.ok).length;
-      console.log(`browser test: ${results.length - failed} passed, ${failed} failed`);
+      console.log(`browser: ${results.length - failed} passed, ${failed} failed`);
       process.exitCode = failed === 0 && results.length > 0 ? 0 : 1;
     });
