@@ -21,6 +21,8 @@
 #include "platform/sdl/sdl_backend.h"
 #include "platform/win32.h"
 #include "support/backend_scope.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CHOMPO_SANITIZED 1
@@ -525,15 +527,17 @@ TEST_F(SdlBackendTest, BoundKeysReachTheGameAndVolumeKeysTheMixer) {
 }
 
 // A gamepad SDL made up: its axes and buttons are the controller's own.
+// Another kind of joystick is a gamepad only when a mapping names it.
 class VirtualPad {
  public:
-  VirtualPad() {
+  explicit VirtualPad(SDL_JoystickType type = SDL_JOYSTICK_TYPE_GAMECONTROLLER) {
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.name = "Chompo test pad";
+    desc.type = static_cast<Uint16>(type);
+    const bool pad = type == SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = pad ? SDL_CONTROLLER_AXIS_MAX : 2;
+    desc.nbuttons = pad ? SDL_CONTROLLER_BUTTON_MAX : 4;
+    desc.name = pad ? "Chompo test pad" : "Chompo test stick";
     joystick_ = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
   }
   ~VirtualPad() { Unplug(); }
@@ -541,6 +545,11 @@ class VirtualPad {
   VirtualPad& operator=(const VirtualPad&) = delete;
 
   bool plugged() const { return joystick_ != nullptr; }
+  std::string Guid() const {
+    char text[33] = {};
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(joystick_), text, sizeof text);
+    return text;
+  }
   void Axis(SDL_GameControllerAxis axis, Sint16 value) { SDL_JoystickSetVirtualAxis(joystick_, axis, value); }
   void Button(SDL_GameControllerButton button, bool down) {
     SDL_JoystickSetVirtualButton(joystick_, button, down ? SDL_PRESSED : SDL_RELEASED);
@@ -659,6 +668,32 @@ TEST_F(SdlBackendTest, GamepadsActAsTheArrowsSpaceAndEsc) {
   }
   EXPECT_EQ(backend().volume(), 9);
   EXPECT_EQ(backend().gamepadCount(), 1u);
+}
+
+// Mappings in the settings folder's gamecontrollerdb.txt, or in
+// SDL_GAMECONTROLLERCONFIG, make a joystick SDL does not know a gamepad.
+TEST_F(SdlBackendTest, AMappingFromTheSettingsFolderOrTheEnvironmentMakesAJoystickAGamepad) {
+  std::string guid = VirtualPad(SDL_JOYSTICK_TYPE_ARCADE_STICK).Guid();
+  guid.replace(4, 4, "0000");  // as databases write them, without the name's checksum
+  const std::string mapping = guid + ",Chompo test stick,a:b0,dpleft:b1,platform:Linux,";
+  const support::TempFolder folder;
+  support::WriteText(folder.File("gamecontrollerdb.txt"), "# pads\n" + mapping + "\n");
+  const struct {
+    std::string file;
+    const char* environment;
+    std::size_t pads;
+  } cases[] = {{"", nullptr, 0},
+               {folder.File("gamecontrollerdb.txt"), nullptr, 1},
+               {folder.File("absent.txt"), mapping.c_str(), 1}};
+  for (const auto& c : cases) {
+    const ScopedEnv environment("SDL_GAMECONTROLLERCONFIG", c.environment);
+    Restart({.gamepadMappings = c.file});
+    VirtualPad stick(SDL_JOYSTICK_TYPE_ARCADE_STICK);
+    TakeMessages();
+    EXPECT_EQ(backend().gamepadCount(), c.pads) << c.file;
+    stick.Button(SDL_CONTROLLER_BUTTON_B, true);  // its button 1: the mapping's d-pad left
+    EXPECT_EQ(TakeMessages(), (c.pads == 0 ? Messages{} : Messages{{WM_KEYDOWN, VK_LEFT}})) << c.file;
+  }
 }
 
 }  // namespace
