@@ -36,7 +36,7 @@ struct Settings {
   std::vector<std::string>& Keys(KeyAction action) { return keys[static_cast<std::size_t>(action)]; }
 };
 
-// The design's keys, plus P and Pause to pause, M to mute, - and = for the volume.
+// The game's own keys, plus P and Pause to pause, M to mute, - and = for the volume.
 Settings DefaultSettings();
 
 struct SettingsRead {
