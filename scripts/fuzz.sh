@@ -16,7 +16,7 @@ if [ "${1:-}" = --jobs ]; then
 fi
 seconds="${1:-60}"
 [ $# -gt 0 ] && shift
-all_targets=(bmp wave font high_score stage sim_script sim_options)
+all_targets=(bmp wave font high_score stage settings sim_script sim_options)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ] || ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]]; then
@@ -50,6 +50,7 @@ max_len() {
     font) echo 4200 ;;        # 4096 bytes of glyphs, and some past them
     high_score) echo 16 ;;    # 4 bytes
     stage) echo 4096 ;;       # one stage's records of both files
+    settings) echo 2048 ;;    # a settings file is a few hundred bytes
     sim_script) echo 1024 ;;
     sim_options) echo 512 ;;
   esac
@@ -85,6 +86,10 @@ seed() {
     font) seed_files "$corpus" "$limit" "$data/e1.eng" ;;
     high_score) printf '\x10\x27\x00\x00' >"$corpus/score_10000" ;;
     stage) "$build/fuzz/pack_stage_inputs" "$data/StageData.map" "$data/StageData.scp" "$corpus" --compact ;;
+    settings)
+      printf '# mine\n[display]\nfullscreen = false\nscale = 0\n\n[audio]\nvolume = 4\nmuted = true\n[keys]\nleft = A, Left\npause =\nquit = Q, F12\n[other]\nx = 1\n' \
+        >"$corpus/chompo.ini"
+      ;;
     sim_script)
       printf '# a short game\n0 press SPACE\n120 release SPACE\n5000 press LEFT\n5600 release left\n9000 deactivate\n9500 activate\n12000 press F12\n13000 close\n' \
         >"$corpus/game.txt"

@@ -1,17 +1,22 @@
-// The program players run: the command line and the data folder are looked
-// over before anything opens, then the game runs on the SDL back end.
+// The program players run: the command line, the data folder and the
+// player's settings are looked over before anything opens, then the game
+// runs on the SDL back end.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/shell.h"
+#include "game/game_vars.h"
 #include "main/command_line.h"
 #include "main/data_check.h"
 #include "platform/backend.h"
 #include "platform/file_places.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/settings_file.h"
 
 namespace {
 
@@ -64,6 +69,65 @@ void PrepareState() {
   platform::SetStateFolder("");
 }
 
+// The settings as the file keeps them: what the command line changes for
+// one run stays out, what the player changes while playing goes in.
+struct SavedSettings {
+  std::string path;  // empty: nowhere to keep them
+  platform::Settings settings = platform::DefaultSettings();
+  bool toldFailure = false;
+
+  void Save() {
+    std::string reason;
+    if (path.empty() || platform::WriteSettingsFile(path, settings, reason) || toldFailure) return;
+    toldFailure = true;
+    std::fprintf(stderr, "chompo: warning: the settings cannot be saved: %s\n", reason.c_str());
+  }
+};
+
+void Warn(const std::vector<std::string>& warnings) {
+  for (const std::string& warning : warnings) std::fprintf(stderr, "chompo: warning: %s\n", warning.c_str());
+}
+
+// Reads the settings file (a broken one only warns) and the keys it names.
+platform::SdlOptions PrepareSettings(const entry::CommandLine& line, SavedSettings& saved) {
+  const std::optional<std::string> folder = platform::UserConfigFolder();
+  if (!folder) {
+    std::fprintf(stderr,
+                 "chompo: neither XDG_CONFIG_HOME nor HOME names a folder: settings will not be kept\n");
+  } else {
+    saved.path = platform::InFolder(*folder, "chompo.ini");
+    platform::SettingsRead read = platform::ReadSettingsFile(saved.path);
+    Warn(read.warnings);
+    saved.settings = std::move(read.settings);
+  }
+  std::vector<std::string> warnings;
+  platform::SdlOptions options;
+  options.keys = platform::KeyBindings(saved.settings, saved.path, warnings);
+  Warn(warnings);
+  // What the command line or the environment asks for wins for this run.
+  if (line.fullScreen) {
+    options.fullScreen = *line.fullScreen;
+  } else {
+    options.fullScreen = saved.settings.fullScreen && !EnvironmentFlag("CHOMPO_WINDOWED");
+  }
+  options.windowScale = line.scale.value_or(saved.settings.scale);
+  options.volume = saved.settings.volume;
+  options.muted = saved.settings.muted;
+  if (folder) options.gamepadMappings = platform::InFolder(*folder, "gamecontrollerdb.txt");
+  // The back end cannot see the game's state; the pause belongs to play.
+  options.pauseAllowed = [] { return gameState == Play; };
+  options.fullScreenChosen = [&saved](bool fullScreen) {
+    saved.settings.fullScreen = fullScreen;
+    saved.Save();
+  };
+  options.soundChosen = [&saved](int volume, bool muted) {
+    saved.settings.volume = volume;
+    saved.settings.muted = muted;
+    saved.Save();
+  };
+  return options;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,13 +148,13 @@ int main(int argc, char** argv) {
   }
   if (const int status = PrepareData(line); status != 0) return status;
   PrepareState();
+  // Never destroyed, as the back end that calls it back.
+  auto* saved = new SavedSettings;
+  platform::SdlOptions options = PrepareSettings(line, *saved);
 
-  platform::SdlOptions options;
-  options.fullScreen = line.fullScreen.value_or(!EnvironmentFlag("CHOMPO_WINDOWED"));
-  if (line.scale) options.windowScale = *line.scale;
   // Never deleted: the game's global objects are destroyed after main
   // returns and may still reach the platform on their way out.
-  auto* backend = new platform::SdlBackend(options);
+  auto* backend = new platform::SdlBackend(std::move(options));
   platform::SetBackend(backend);
   char commandLine[] = "";
   const int exitCode = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);

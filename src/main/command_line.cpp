@@ -78,7 +78,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "Usage: chompo [--data DIR] [--windowed | --fullscreen] [--scale N] [--help] [--version]\n"
          "A maze-chase arcade game. Arrows steer, Space starts, Esc or F12 quits,\n"
-         "Alt+Enter switches between full screen and a window.\n"
+         "P or Pause pauses during play, M mutes, - and = set the volume,\n"
+         "Alt+Enter switches between full screen and a window. Gamepads work too.\n"
          "\n"
          "  --data DIR     the folder with the game's data files (default: $CHOMPO_DATA,\n"
          "                 else a \"data\" folder beside the program, else the installed one)\n"
@@ -89,6 +90,8 @@ std::string UsageText() {
          "  --help         this text\n"
          "  --version      the program's version\n"
          "\n"
+         "The display, volume and keys are kept in $XDG_CONFIG_HOME/chompo/chompo.ini\n"
+         "(default ~/.config/chompo); --windowed, --fullscreen and --scale hold for one run.\n"
          "The best score is kept in $XDG_DATA_HOME/chompo (default ~/.local/share/chompo).\n"
          "Exit status: 0, 64 bad command line, 66 data missing, 69 no display,\n"
          "74 the best score could not be saved.\n";

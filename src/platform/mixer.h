@@ -1,5 +1,6 @@
 // Mixes the playing sound buffers into the device's stream: interleaved
-// stereo 16-bit samples at the device's rate, summed with clipping.
+// stereo 16-bit samples at the device's rate, summed, scaled by the
+// player's volume and clipped.
 // Every call but outputRate() must be made under the back end's audio lock
 // (Backend::LockAudio), as Mix runs on the device's own thread.
 #pragma once
@@ -53,13 +54,19 @@ class Mixer {
   void Rewind(Voice& voice, std::uint32_t bytePosition);
   void Release(Voice& voice);
   // Writes the sum of every playing voice into out (frames stereo frames),
-  // clipped to 16 bits; silence when nothing plays. A voice that reaches its
-  // end stops there.
+  // times volume / kFullVolume, clipped to 16 bits; silence when nothing
+  // plays. A voice that reaches its end stops there.
   void Mix(std::int16_t* out, int frames);
+  // The player's volume in tenths: 0 (silent, as muted) to kFullVolume
+  // (the plain sum); values outside are held to that range.
+  static constexpr int kFullVolume = 10;
+  void SetVolume(int tenths);
+  int volume() const { return volume_; }
   int PlayingCount() const;
 
  private:
   int outputRate_;
+  int volume_ = kFullVolume;
   int nextId_ = 1;
   std::vector<std::shared_ptr<Voice>> voices_;
 };

@@ -99,6 +99,7 @@ inline constexpr int VK_RETURN = 0x0D;
 inline constexpr int VK_SHIFT = 0x10;
 inline constexpr int VK_CONTROL = 0x11;
 inline constexpr int VK_MENU = 0x12;
+inline constexpr int VK_PAUSE = 0x13;
 inline constexpr int VK_ESCAPE = 0x1B;
 inline constexpr int VK_SPACE = 0x20;
 inline constexpr int VK_LEFT = 0x25;

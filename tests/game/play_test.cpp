@@ -4,6 +4,9 @@
 #include "game_fixture.h"
 #include "platform/backend.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 class PlayTest : public gametest::GameTest {
@@ -114,6 +117,73 @@ TEST_F(PlayTest, CollisionsCatchEatGhostsForTheComboAndGiveExtraLives) {
     ScoreBookkeeping();
     EXPECT_EQ(lives * 100000 + extraLifeBase, step[1] * 100000 + step[2]) << score;
   }
+}
+
+class PauseTest : public gametest::GameTest {
+ protected:
+  PauseTest() : GameTest({.pauseAllowed = [] { return gameState == Play; }}) {}
+};
+
+// The main loop's turns, as in the shell, with P pressed at 2 s and again a
+// minute later.
+TEST_F(PauseTest, AMinutesPauseRunsNoFrameAndResumesWithTheSameBlueTimeLeft) {
+  // Every actor walled into a cell of its own: nothing meets, nothing eats.
+  for (auto& row : maze.walls) std::fill(std::begin(row), std::end(row), 1);
+  Actor* actors[] = {&player, &ghosts[0], &ghosts[1], &ghosts[2], &ghosts[3]};
+  for (int i = 0; i < 5; ++i) {
+    maze.walls[1][1 + 4 * i] = 0;
+    *actors[i] = {.x = 13 * (1 + 4 * i), .y = 13};
+  }
+  maze.dots[9][9] = 1;
+  dotCount = 1;
+  OpenDisplay();
+  for (Actor& ghost : ghosts) {
+    ghost.state = Blue;
+    ghost.modeDuration = 10000;
+    ghost.modeStart = timeGetTime();
+  }
+  using Kind = platform::ScriptEvent::Kind;
+  backend().AddEvents({{0, Kind::Activate, 0},
+                       {2000, Kind::Press, 'P'},
+                       {2050, Kind::Release, 'P'},
+                       {62000, Kind::Press, 'P'},
+                       {62050, Kind::Release, 'P'}});
+  const auto blueLeft = [] {
+    return static_cast<std::int64_t>(ghosts[0].modeDuration) - (timeGetTime() - ghosts[0].modeStart);
+  };
+  struct Activation {
+    WPARAM active;
+    std::uint32_t elapsed;
+    std::int64_t blueLeft;
+  };
+  std::vector<Activation> activations;
+  std::vector<std::uint32_t> frames;  // when each frame passed the gate
+  for (MSG message; backend().elapsed() < 63000;) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_ACTIVATE) {
+        activeFlag = static_cast<std::uint32_t>(message.wParam);
+        activations.push_back({message.wParam, backend().elapsed(), blueLeft()});
+      }
+    } else if (activeFlag != 0) {
+      const std::uint32_t gate = frameGateLast;
+      PlayFrame();
+      if (frameGateLast != gate) frames.push_back(backend().elapsed());
+    } else {
+      WaitMessage();
+    }
+  }
+  ASSERT_EQ(activations.size(), 3u);
+  const Activation& paused = activations[1];
+  const Activation& resumed = activations[2];
+  EXPECT_EQ(paused.active * 10 + resumed.active, WA_INACTIVE * 10 + WA_ACTIVE);
+  EXPECT_GE(resumed.elapsed - paused.elapsed, 60000u);
+  EXPECT_EQ(resumed.blueLeft, paused.blueLeft);
+  EXPECT_NEAR(static_cast<double>(paused.blueLeft), 8000, 20);
+  EXPECT_EQ(std::count_if(frames.begin(), frames.end(),
+                          [&](std::uint32_t t) { return t >= paused.elapsed && t < resumed.elapsed; }),
+            0);
+  EXPECT_GT(frames.back(), resumed.elapsed + 900) << "play goes on after the pause";
+  EXPECT_EQ(ghosts[0].state, Blue);
 }
 
 }  // namespace

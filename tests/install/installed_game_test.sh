@@ -2,8 +2,9 @@
 # The installed game as a new player meets it: installed into a temporary
 # DESTDIR, started from an empty folder with per-user folders of its own. It
 # shows the attract screen, keeps its window whole under a window manager,
-# quits on SIGINT with status 0 and writes only the per-user score; every
-# failure a player can meet says what failed and ends with its own status.
+# takes what it can from a broken settings file, quits on SIGINT with status
+# 0 and writes only the per-user score; every failure a player can meet says
+# what failed and ends with its own status.
 #   installed_game_test.sh BUILD_DIR          install the build into a DESTDIR first
 #   installed_game_test.sh --installed CHOMPO  the game as installed (the package)
 set -uo pipefail
@@ -57,6 +58,12 @@ rm "$work/partial/Title5.bmp"
 expect 66 "lacks 1 file\(s\): Title5.bmp \(missing\)" "$chompo" --data "$work/partial"
 expect 69 "no display" env -u DISPLAY -u WAYLAND_DISPLAY "$chompo" --windowed
 
+# A broken settings file only warns: its good lines hold (scale 2), the
+# command line wins over the rest (--windowed), and nothing rewrites it.
+mkdir -p "$XDG_CONFIG_HOME/chompo"
+printf '[display]\nfullscreen = true\nscale = 2\n[audio]\nvolume = eleven\n' >"$XDG_CONFIG_HOME/chompo/chompo.ini"
+cp "$XDG_CONFIG_HOME/chompo/chompo.ini" "$work/settings.ini"
+
 # The real window, under a small window manager.
 cat >"$work/session.sh" <<SESSION
 openbox >/dev/null 2>&1 &
@@ -69,6 +76,7 @@ for _ in \$(seq 50); do
   sleep 0.1
 done
 sleep 2
+xwininfo -id "\$window" | sed -n 's/^ *\(Width\|Height\): //p' | tr '\n' ' ' >"$work/first-size.txt"
 import -window "\$window" "$work/attract.png"
 xdotool windowsize "\$window" 200 150
 sleep 1
@@ -90,6 +98,10 @@ for shot in attract small; do
   [ "${white%.*}" -gt 100 ] 2>/dev/null || fail "the $shot window shows no attract text ($white white pixels)"
   [ "${red%.*}" -gt 50 ] 2>/dev/null || fail "the $shot window shows no red ghost ($red red pixels)"
 done
+read -r width height <"$work/first-size.txt" || true
+[ "${width:-0}x${height:-0}" = 640x480 ] || fail "the window opened at ${width}x${height}, not at the settings' scale 2"
+grep -q "chompo.ini:5: volume = eleven: not a whole number" "$work/out.log" || fail "no warning named the broken setting"
+cmp -s "$work/settings.ini" "$XDG_CONFIG_HOME/chompo/chompo.ini" || fail "the settings file was rewritten"
 read -r width height <"$work/size.txt" || true
 { [ "${width:-0}" -ge 320 ] && [ "${height:-0}" -ge 240 ]; } || fail "the window shrank to ${width}x${height}"
 [ "$(cat "$work/status.txt" 2>/dev/null)" = 0 ] || fail "SIGINT ended the game with $(cat "$work/status.txt" 2>/dev/null)"

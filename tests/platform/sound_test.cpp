@@ -53,24 +53,31 @@ TEST(MixerTest, ConversionKeepsTheExactLengthAndMapsEveryFormatToStereo16Bit) {
             (Samples{0, 0, 50, 50, 100, 100, 0, 0, -100, -100, -100, -100}));
 }
 
-TEST(MixerTest, PlayingVoicesAreSummedWithClipping) {
-  Mixer mixer(44100);
-  std::vector<std::shared_ptr<platform::Voice>> voices;
-  for (const auto& [value, frames] :
-       {std::pair<std::int16_t, std::size_t>{20000, 300}, {20000, 300}, {-30000, 600}, {-30000, 600}}) {
-    voices.push_back(Voice16(mixer, 1, 44100, Samples(frames, value)));
-    mixer.Play(*voices.back());
+TEST(MixerTest, PlayingVoicesAreSummedScaledByTheVolumeAndClipped) {
+  // {volume asked for, then what sums of -20000, -60000 and 40000 come out as}
+  const int cases[][4] = {{10, -20000, -32768, 32767}, {7, -14000, -32768, 28000},
+                          {5, -10000, -30000, 20000},  {0, 0, 0, 0},
+                          {12, -20000, -32768, 32767}, {-1, 0, 0, 0}};
+  for (const auto& [volume, sum1, sum2, sum3] : cases) {
+    Mixer mixer(44100);
+    mixer.SetVolume(volume);
+    std::vector<std::shared_ptr<platform::Voice>> voices;
+    for (const auto& [value, frames] :
+         {std::pair<std::int16_t, std::size_t>{20000, 300}, {20000, 300}, {-30000, 600}, {-30000, 600}}) {
+      voices.push_back(Voice16(mixer, 1, 44100, Samples(frames, value)));
+      mixer.Play(*voices.back());
+    }
+    Samples out(2 * 1000, 12345);
+    mixer.Mix(out.data(), 1000);
+    EXPECT_EQ(out[2 * 299 + 1], sum1) << volume;  // 20000 + 20000 - 30000 - 30000
+    EXPECT_EQ(out[2 * 300], sum2) << volume << ": -60000, clipped at full volume";
+    EXPECT_EQ(out[2 * 600], 0) << "silence once nothing plays, whatever was in the buffer";
+    EXPECT_EQ(mixer.PlayingCount(), 0);
+    mixer.Play(*voices[0]);
+    mixer.Play(*voices[1]);
+    mixer.Mix(out.data(), 10);
+    EXPECT_EQ(out[0], sum3) << volume << ": 40000, clipped at full volume";
   }
-  Samples out(2 * 1000, 12345);
-  mixer.Mix(out.data(), 1000);
-  EXPECT_EQ(out[2 * 299 + 1], -20000);  // 20000 + 20000 - 30000 - 30000
-  EXPECT_EQ(out[2 * 300], -32768) << "-60000 clipped";
-  EXPECT_EQ(out[2 * 600], 0) << "silence once nothing plays, whatever was in the buffer";
-  EXPECT_EQ(mixer.PlayingCount(), 0);
-  mixer.Play(*voices[0]);
-  mixer.Play(*voices[1]);
-  mixer.Mix(out.data(), 10);
-  EXPECT_EQ(out[0], 32767) << "40000 clipped";
 }
 
 class SoundDeviceTest : public ::testing::Test {

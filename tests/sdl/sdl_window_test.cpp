@@ -1,6 +1,7 @@
 // The SDL back end opened for real: a window on the display (skipped when
 // there is none) with the picture read back as drawn, input pushed through
-// SDL's own queue, and the audio device.
+// SDL's own queue (keys, focus, and gamepads through SDL's virtual
+// joysticks), the player's pause, volume and mute, and the audio device.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -15,11 +16,14 @@
 #include "platform/backend.h"
 #include "platform/ddraw.h"
 #include "platform/dsound.h"
+#include "platform/mixer.h"
 #include "platform/sdl/renderer_choice.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/win32.h"
 #include "support/backend_scope.h"
+#include "support/files.h"
 #include "support/scoped_env.h"
+#include "support/temp_folder.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define CHOMPO_SANITIZED 1
@@ -60,7 +64,8 @@ class SdlBackendTest : public testing::Test {
   // A back end of its own for the rest of the test.
   void Restart(SdlOptions options) {
     scope_.reset();
-    backend_ = std::make_unique<SdlBackend>(options);
+    backend_.reset();  // shuts SDL down: first, so it does not undo the new one's start
+    backend_ = std::make_unique<SdlBackend>(std::move(options));
     scope_.emplace(*backend_);
   }
   void TearDown() override {
@@ -68,6 +73,13 @@ class SdlBackendTest : public testing::Test {
     backend_.reset();
   }
   SdlBackend& backend() { return *backend_; }
+
+  std::vector<std::pair<UINT, WPARAM>> TakeMessages() {
+    std::vector<std::pair<UINT, WPARAM>> taken;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0) taken.emplace_back(msg.message, msg.wParam);
+    return taken;
+  }
 
  private:
   std::optional<ScopedEnv> noGpu_;
@@ -110,13 +122,6 @@ class SdlWindowTest : public SdlBackendTest {
       SDL_Delay(10);
     }
     return false;
-  }
-
-  std::vector<std::pair<UINT, WPARAM>> TakeMessages() {
-    std::vector<std::pair<UINT, WPARAM>> taken;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0) taken.emplace_back(msg.message, msg.wParam);
-    return taken;
   }
 
   // Lets the window system settle (mapping, focus), then empties the queue.
@@ -368,6 +373,49 @@ TEST_F(SdlWindowTest, AltEnterSwitchesFullScreenAndNeverReachesTheGame) {
   EXPECT_EQ(TakeMessages(), (Messages{{WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}}));
 }
 
+// During play P pauses: the picture dims, the game's clock stands still and
+// the game is told it is inactive; the focus coming back changes nothing,
+// and P again brings back the picture and the clock where they were.
+TEST_F(SdlWindowTest, PDimsAndFreezesThePictureAndPAgainResumes) {
+  Restart({.fullScreen = false, .pauseAllowed = [] { return true; }});
+  ASSERT_NE(OpenWindow(), nullptr);
+  ASSERT_TRUE(backend().SetDisplayMode(320, 240, 16));
+  ASSERT_TRUE(Resize(960, 720));
+  backend().SetCapture(true);
+  std::vector<std::uint16_t> picture(320 * 240, kRed);
+  for (int i = 0; i < 320 * 30; ++i) picture[static_cast<std::size_t>(100 * 320 + i)] = kWhite;
+  picture[5] = kGreen;
+  picture[6] = kBlue;
+  backend().Present(FrameView{picture.data(), 320, 240, 640, true});
+  Sleep(0);
+  ExpectShows(picture, 3, 0, 0);
+  SettleAndDrain();
+
+  PushKey(SDL_KEYDOWN, SDLK_p);
+  EXPECT_EQ(TakeMessages(), (Messages{{WM_ACTIVATE, WA_INACTIVE}}));
+  EXPECT_TRUE(backend().paused());
+  std::vector<std::uint16_t> dimmed = picture;
+  for (std::uint16_t& p : dimmed) {  // each channel at half
+    p = static_cast<std::uint16_t>((p >> 11) / 2 << 11 | ((p >> 5) & 63) / 2 << 5 | (p & 31) / 2);
+  }
+  ExpectShows(dimmed, 3, 0, 0);
+  const DWORD stopped = timeGetTime();
+  SDL_Delay(60);
+  PushKey(SDL_KEYUP, SDLK_p);
+  PushEvent(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED);
+  EXPECT_EQ(TakeMessages(), Messages{}) << "the key's release and the focus are the pause's";
+  EXPECT_EQ(timeGetTime(), stopped);
+  ASSERT_TRUE(Resize(1000, 800));
+  ExpectShows(dimmed, 3, 20, 40);
+
+  const Uint32 resuming = SDL_GetTicks();
+  PushKey(SDL_KEYDOWN, SDLK_p);
+  EXPECT_EQ(TakeMessages(), (Messages{{WM_ACTIVATE, WA_ACTIVE}}));
+  const DWORD resumed = timeGetTime();
+  EXPECT_LE(resumed - stopped, SDL_GetTicks() - resuming) << "the clock runs on from where it stopped";
+  ExpectShows(picture, 3, 20, 40);
+}
+
 TEST_F(SdlBackendTest, WithoutADisplayNoWindowOpensUnseen) {
   ScopedEnv noX("DISPLAY", nullptr);
   ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
@@ -411,6 +459,226 @@ TEST_F(SdlBackendTest, SoundPlaysToItsEndThroughTheDeviceOrFailsWithoutOne) {
   EXPECT_FALSE(buffer->IsPlaying());
   buffer->Release();
   sound->Release();
+}
+
+// Keys go through the player's bindings on their way to the game; the volume
+// and mute keys reach the mixer and are reported to be remembered.
+TEST_F(SdlBackendTest, BoundKeysReachTheGameAndVolumeKeysTheMixer) {
+  Settings settings = DefaultSettings();
+  settings.Keys(KeyAction::Left) = {"A", "Left"};
+  settings.Keys(KeyAction::Quit) = {"Q", "F12"};
+  std::vector<std::string> warnings;
+  std::vector<std::pair<int, bool>> chosen;
+  Restart({.volume = 2,
+           .keys = KeyBindings(settings, "", warnings),
+           .pauseAllowed = [] { return false; },
+           .soundChosen = [&](int volume, bool muted) { chosen.emplace_back(volume, muted); }});
+  const ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+  Mixer mixer(44100);
+  ASSERT_TRUE(backend().OpenAudio(mixer));
+  EXPECT_EQ(mixer.volume(), 2);
+  const struct {
+    std::vector<std::pair<Uint32, SDL_Keycode>> keys;
+    Messages messages;
+    int mixerVolume;
+  } steps[] = {
+      {{{SDL_KEYDOWN, SDLK_a}, {SDL_KEYDOWN, SDLK_LEFT}, {SDL_KEYUP, SDLK_a}}, {{WM_KEYDOWN, VK_LEFT}}, 2},
+      {{{SDL_KEYUP, SDLK_LEFT}}, {{WM_KEYUP, VK_LEFT}}, 2},  // held until the last key bound to it goes
+      {{{SDL_KEYDOWN, SDLK_q}, {SDL_KEYDOWN, SDLK_ESCAPE}, {SDL_KEYDOWN, SDLK_F12}},
+       {{WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_F12}},
+       2},
+      {{{SDL_KEYDOWN, SDLK_p}, {SDL_KEYUP, SDLK_p}}, {{WM_KEYDOWN, 'P'}, {WM_KEYUP, 'P'}}, 2},  // not in play
+      {{{SDL_KEYDOWN, SDLK_m}, {SDL_KEYUP, SDLK_m}}, {}, 0},
+      {{{SDL_KEYDOWN, SDLK_m}}, {}, 2},
+      {{{SDL_KEYDOWN, SDLK_EQUALS},
+        {SDL_KEYUP, SDLK_EQUALS},
+        {SDL_KEYDOWN, SDLK_MINUS},
+        {SDL_KEYUP, SDLK_MINUS},
+        {SDL_KEYDOWN, SDLK_MINUS}},
+       {},
+       1},
+      {{{SDL_KEYUP, SDLK_m}, {SDL_KEYDOWN, SDLK_m}, {SDL_KEYUP, SDLK_EQUALS}, {SDL_KEYDOWN, SDLK_EQUALS}},
+       {},
+       2},  // a step ends a mute
+  };
+  for (const auto& step : steps) {
+    for (const auto& [type, key] : step.keys) PushKey(type, key);
+    EXPECT_EQ(TakeMessages(), step.messages) << SDL_GetKeyName(step.keys[0].second);
+    EXPECT_EQ(mixer.volume(), step.mixerVolume) << SDL_GetKeyName(step.keys[0].second);
+  }
+  EXPECT_EQ(chosen, (std::vector<std::pair<int, bool>>{
+                        {2, true}, {2, false}, {3, false}, {2, false}, {1, false}, {1, true}, {2, false}}));
+  backend().CloseAudio();
+}
+
+// A gamepad SDL made up: its axes and buttons are the controller's own.
+// Another kind of joystick is a gamepad only when a mapping names it.
+class VirtualPad {
+ public:
+  explicit VirtualPad(SDL_JoystickType type = SDL_JOYSTICK_TYPE_GAMECONTROLLER) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = static_cast<Uint16>(type);
+    const bool pad = type == SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = pad ? SDL_CONTROLLER_AXIS_MAX : 2;
+    desc.nbuttons = pad ? SDL_CONTROLLER_BUTTON_MAX : 4;
+    desc.name = pad ? "Chompo test pad" : "Chompo test stick";
+    joystick_ = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+  }
+  ~VirtualPad() { Unplug(); }
+  VirtualPad(const VirtualPad&) = delete;
+  VirtualPad& operator=(const VirtualPad&) = delete;
+
+  bool plugged() const { return joystick_ != nullptr; }
+  std::string Guid() const {
+    char text[33] = {};
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(joystick_), text, sizeof text);
+    return text;
+  }
+  void Axis(SDL_GameControllerAxis axis, Sint16 value) { SDL_JoystickSetVirtualAxis(joystick_, axis, value); }
+  void Button(SDL_GameControllerButton button, bool down) {
+    SDL_JoystickSetVirtualButton(joystick_, button, down ? SDL_PRESSED : SDL_RELEASED);
+  }
+  void Unplug() {
+    if (joystick_ == nullptr) return;
+    const SDL_JoystickID id = SDL_JoystickInstanceID(joystick_);
+    SDL_JoystickClose(joystick_);
+    joystick_ = nullptr;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+      if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
+    }
+  }
+
+ private:
+  SDL_Joystick* joystick_ = nullptr;
+};
+
+// Two pads, plugged in and out while playing, steer the one player: the
+// d-pad and the left stick (4-way, with a dead zone and hysteresis) as the
+// arrows, A and Start as Space (Start pauses in play), Back as Esc, the
+// shoulders as the volume.
+TEST_F(SdlBackendTest, GamepadsActAsTheArrowsSpaceAndEsc) {
+  bool inPlay = false;
+  Restart({.pauseAllowed = [&] { return inPlay; }});
+  std::vector<std::unique_ptr<VirtualPad>> pads;
+  pads.push_back(std::make_unique<VirtualPad>());
+  ASSERT_TRUE(pads[0]->plugged()) << SDL_GetError();
+  TakeMessages();
+  EXPECT_EQ(backend().gamepadCount(), 1u);
+  using Pad = std::function<void()>;
+  const auto axis = [&](int pad, SDL_GameControllerAxis a, Sint16 value) -> Pad {
+    return [&pads, pad, a, value] { pads[static_cast<std::size_t>(pad)]->Axis(a, value); };
+  };
+  const auto button = [&](int pad, SDL_GameControllerButton b, bool down) -> Pad {
+    return [&pads, pad, b, down] { pads[static_cast<std::size_t>(pad)]->Button(b, down); };
+  };
+  constexpr auto kX = SDL_CONTROLLER_AXIS_LEFTX;
+  constexpr auto kY = SDL_CONTROLLER_AXIS_LEFTY;
+  const struct {
+    const char* what;
+    std::vector<Pad> actions;
+    Messages messages;
+    int held;  // the arrow GetAsyncKeyState sees held afterwards, or 0
+  } steps[] = {
+      {"out of the dead zone", {axis(0, kX, -20000)}, {{WM_KEYDOWN, VK_LEFT}}, VK_LEFT},
+      {"back inside, above the release", {axis(0, kX, -9000)}, {}, VK_LEFT},
+      {"below the release", {axis(0, kX, -7000)}, {{WM_KEYUP, VK_LEFT}}, 0},
+      {"inside the dead zone", {axis(0, kX, 11000)}, {}, 0},
+      {"the larger axis wins", {axis(0, kX, 13000), axis(0, kY, 12500)}, {{WM_KEYDOWN, VK_RIGHT}}, VK_RIGHT},
+      {"the other axis leads a little", {axis(0, kY, 16000)}, {}, VK_RIGHT},
+      {"the other axis leads clearly",
+       {axis(0, kY, 18000)},
+       {{WM_KEYUP, VK_RIGHT}, {WM_KEYDOWN, VK_DOWN}},
+       VK_DOWN},
+      {"straight to the opposite", {axis(0, kY, -20000)}, {{WM_KEYUP, VK_DOWN}, {WM_KEYDOWN, VK_UP}}, VK_UP},
+      {"the d-pad holds what the stick holds", {button(0, SDL_CONTROLLER_BUTTON_DPAD_UP, true)}, {}, VK_UP},
+      {"the stick lets go", {axis(0, kX, 0), axis(0, kY, 0)}, {}, VK_UP},
+      {"the d-pad lets go", {button(0, SDL_CONTROLLER_BUTTON_DPAD_UP, false)}, {{WM_KEYUP, VK_UP}}, 0},
+      {"A and Start are Space outside play",
+       {button(0, SDL_CONTROLLER_BUTTON_A, true), button(0, SDL_CONTROLLER_BUTTON_START, true),
+        button(0, SDL_CONTROLLER_BUTTON_A, false), button(0, SDL_CONTROLLER_BUTTON_START, false)},
+       {{WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SPACE}},
+       0},
+      {"Back is Esc",
+       {button(0, SDL_CONTROLLER_BUTTON_BACK, true), button(0, SDL_CONTROLLER_BUTTON_BACK, false)},
+       {{WM_KEYDOWN, VK_ESCAPE}, {WM_KEYUP, VK_ESCAPE}},
+       0},
+      {"a second pad plugged in", {[&pads] { pads.push_back(std::make_unique<VirtualPad>()); }}, {}, 0},
+      {"both hold left",
+       {button(0, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true), axis(1, kX, -30000)},
+       {{WM_KEYDOWN, VK_LEFT}},
+       VK_LEFT},
+      {"one lets go", {button(0, SDL_CONTROLLER_BUTTON_DPAD_LEFT, false)}, {}, VK_LEFT},
+      {"the other is unplugged holding it", {[&pads] { pads[1]->Unplug(); }}, {{WM_KEYUP, VK_LEFT}}, 0},
+      {"the focus goes while right is held",
+       {button(0, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true),
+        [] { PushEvent(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST); }},
+       {{WM_KEYDOWN, VK_RIGHT}, {WM_ACTIVATE, WA_INACTIVE}},
+       0},
+      {"its release is not the game's any more",
+       {button(0, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false),
+        [] { PushEvent(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_GAINED); }},
+       {{WM_ACTIVATE, WA_ACTIVE}},
+       0},
+      {"Start pauses in play",
+       {[&inPlay] { inPlay = true; }, button(0, SDL_CONTROLLER_BUTTON_START, true),
+        button(0, SDL_CONTROLLER_BUTTON_START, false)},
+       {{WM_ACTIVATE, WA_INACTIVE}},
+       0},
+      {"and resumes",
+       {button(0, SDL_CONTROLLER_BUTTON_START, true), button(0, SDL_CONTROLLER_BUTTON_START, false)},
+       {{WM_ACTIVATE, WA_ACTIVE}},
+       0},
+      {"the shoulders step the volume",
+       {button(0, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, true),
+        button(0, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, false),
+        button(0, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, true),
+        button(0, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, false),
+        button(0, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true)},
+       {},
+       0},
+  };
+  for (const auto& step : steps) {
+    // Each change is pumped on its own, as a player makes them one by one.
+    for (const Pad& action : step.actions) {
+      action();
+      SDL_PumpEvents();
+    }
+    EXPECT_EQ(TakeMessages(), step.messages) << step.what;
+    int held = 0;
+    for (const int arrow : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN}) {
+      if ((GetAsyncKeyState(arrow) & 0x8000) != 0) held = arrow;
+    }
+    EXPECT_EQ(held, step.held) << step.what;
+  }
+  EXPECT_EQ(backend().volume(), 9);
+  EXPECT_EQ(backend().gamepadCount(), 1u);
+}
+
+// Mappings in the settings folder's gamecontrollerdb.txt, or in
+// SDL_GAMECONTROLLERCONFIG, make a joystick SDL does not know a gamepad.
+TEST_F(SdlBackendTest, AMappingFromTheSettingsFolderOrTheEnvironmentMakesAJoystickAGamepad) {
+  std::string guid = VirtualPad(SDL_JOYSTICK_TYPE_ARCADE_STICK).Guid();
+  guid.replace(4, 4, "0000");  // as databases write them, without the name's checksum
+  const std::string mapping = guid + ",Chompo test stick,a:b0,dpleft:b1,platform:Linux,";
+  const support::TempFolder folder;
+  support::WriteText(folder.File("gamecontrollerdb.txt"), "# pads\n" + mapping + "\n");
+  const struct {
+    std::string file;
+    const char* environment;
+    std::size_t pads;
+  } cases[] = {{"", nullptr, 0},
+               {folder.File("gamecontrollerdb.txt"), nullptr, 1},
+               {folder.File("absent.txt"), mapping.c_str(), 1}};
+  for (const auto& c : cases) {
+    const ScopedEnv environment("SDL_GAMECONTROLLERCONFIG", c.environment);
+    Restart({.gamepadMappings = c.file});
+    VirtualPad stick(SDL_JOYSTICK_TYPE_ARCADE_STICK);
+    TakeMessages();
+    EXPECT_EQ(backend().gamepadCount(), c.pads) << c.file;
+    stick.Button(SDL_CONTROLLER_BUTTON_B, true);  // its button 1: the mapping's d-pad left
+    EXPECT_EQ(TakeMessages(), (c.pads == 0 ? Messages{} : Messages{{WM_KEYDOWN, VK_LEFT}})) << c.file;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Static voices converted once to the device's format and summed with
-// clipping. Callers hold the back end's audio lock around every call, since
+// Static voices converted once to the device's format, summed, scaled by
+// the volume and clipped. Callers hold the back end's audio lock around every call, since
 // Mix runs on the device's thread.
 #include "platform/mixer.h"
 
@@ -105,6 +105,11 @@ void Mixer::Mix(std::int16_t* out, int frames) {
       voice->position += take;
       if (voice->position >= length) voice->playing = false;
     }
+    // Scaling the sum before clipping: a lower volume never clips more
+    // than the full one does.
+    if (volume_ != kFullVolume) {
+      for (int k = 0; k < count * 2; ++k) sum[k] = sum[k] * volume_ / kFullVolume;
+    }
     for (int k = 0; k < count * 2; ++k) {
       out[k] = static_cast<std::int16_t>(std::clamp(sum[k], -32768, 32767));
     }
@@ -112,6 +117,8 @@ void Mixer::Mix(std::int16_t* out, int frames) {
     frames -= count;
   }
 }
+
+void Mixer::SetVolume(int tenths) { volume_ = std::clamp(tenths, 0, kFullVolume); }
 
 int Mixer::PlayingCount() const {
   return static_cast<int>(std::count_if(voices_.begin(), voices_.end(),

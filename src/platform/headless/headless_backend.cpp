@@ -10,7 +10,8 @@
 
 namespace platform {
 
-HeadlessBackend::HeadlessBackend(HeadlessOptions options) : options_(options), clock_(options.clockStart) {}
+HeadlessBackend::HeadlessBackend(HeadlessOptions options)
+    : options_(options), clock_(options.clockStart), pause_(options_.pauseAllowed) {}
 
 void HeadlessBackend::AddEvents(const std::vector<ScriptEvent>& events) {
   events_.erase(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(nextEvent_));
@@ -43,7 +44,7 @@ void HeadlessBackend::EndProcess(int exitCode) {
 }
 
 std::uint32_t HeadlessBackend::ReadClockForGame() {
-  const std::uint32_t value = clock_;
+  const std::uint32_t value = gameNow();
   // A loop that only watches the clock would otherwise never see it move.
   if (!moving_ && ++idleReads_ >= kIdleReadsPerMs) {
     idleReads_ = 0;
@@ -54,7 +55,7 @@ std::uint32_t HeadlessBackend::ReadClockForGame() {
 
 void HeadlessBackend::Sleep(std::uint32_t milliseconds) { Advance(milliseconds); }
 
-void HeadlessBackend::PumpEvents() { ApplyDueEvents(); }
+void HeadlessBackend::PumpEvents() { ApplyDueEvents(true); }
 
 void HeadlessBackend::WaitForEvents() {
   if (nextEvent_ < events_.size()) {
@@ -144,7 +145,7 @@ void HeadlessBackend::Advance(std::uint32_t ms) {
   } moving{moving_, moving_};
   moving_ = true;
   for (;;) {
-    ApplyDueEvents();
+    ApplyDueEvents(false);
     if (DeadlinePending() && elapsed() >= deadline_) {
       deadlineFired_ = true;
       if (onDeadline_) onDeadline_();
@@ -171,24 +172,37 @@ void HeadlessBackend::MoveClock(std::uint32_t ms) {
   if (frames <= have) return;
   const int add = static_cast<int>(frames - have);
   audio_.resize(static_cast<std::size_t>(frames) * 2, 0);
-  if (mixer_ != nullptr) mixer_->Mix(&audio_[have * 2], add);
+  if (mixer_ != nullptr && !pause_.paused()) mixer_->Mix(&audio_[have * 2], add);
 }
 
-void HeadlessBackend::ApplyDueEvents() {
+void HeadlessBackend::ApplyDueEvents(bool pumping) {
   while (nextEvent_ < events_.size() && events_[nextEvent_].time <= elapsed()) {
-    const ScriptEvent event = events_[nextEvent_++];
+    const ScriptEvent event = events_[nextEvent_];
+    const bool pauseKey = pause_.enabled() && event.kind == ScriptEvent::Kind::Press &&
+                          (event.virtualKey == 'P' || event.virtualKey == VK_PAUSE);
+    if (pauseKey && !pumping) return;
+    ++nextEvent_;
+    const bool validKey = event.virtualKey > 0 && event.virtualKey < 256;
     switch (event.kind) {
       case ScriptEvent::Kind::Press:
-        PostKeyDown(event.virtualKey);
+        if (pauseKey && pause_.Toggle(clock_)) {
+          pressSwallowed_[static_cast<std::size_t>(event.virtualKey)] = true;
+        } else {
+          PostKeyDown(event.virtualKey);
+        }
         break;
       case ScriptEvent::Kind::Release:
-        PostKeyUp(event.virtualKey);
+        if (validKey && pressSwallowed_[static_cast<std::size_t>(event.virtualKey)]) {
+          pressSwallowed_[static_cast<std::size_t>(event.virtualKey)] = false;
+        } else {
+          PostKeyUp(event.virtualKey);
+        }
         break;
       case ScriptEvent::Kind::Activate:
-        PostActivate(true);
+        pause_.FocusChanged(true);
         break;
       case ScriptEvent::Kind::Deactivate:
-        PostActivate(false);
+        pause_.FocusChanged(false);
         break;
       case ScriptEvent::Kind::Close:
         PostClose();

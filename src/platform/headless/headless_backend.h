@@ -18,14 +18,23 @@
 // unless the pass sleeps. A scripted event takes effect when the clock
 // reaches its time: due events are applied as the clock moves and at every
 // pump, in script order.
+//
+// With a pause gate (HeadlessOptions::pauseAllowed), P and Pause pause the
+// game as the SDL back end's pause keys do: the clock the game reads stands
+// still, the game gets WM_ACTIVATE 0, mixed audio is silence that keeps
+// every voice where it was, and the same key resumes. Such a press, and
+// every event after it, waits for the next pump, where a real back end reads
+// its input, so a pause never begins inside a screen or a sleep.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/pause_clock.h"
 
 namespace platform {
 
@@ -51,6 +60,9 @@ struct HeadlessOptions {
   bool displayModeFails = false;
   bool windowFails = false;   // CreateWindowExA returns no window
   bool keepLastFrame = true;  // false: Present copies nothing, lastFrame() stays empty
+  // Whether a pause may begin now (the program says: during play); empty:
+  // P and Pause are ordinary keys.
+  std::function<bool()> pauseAllowed{};
 };
 
 class HeadlessBackend : public Backend {
@@ -75,8 +87,12 @@ class HeadlessBackend : public Backend {
   // Called by EndProcess with the exit code before the process ends.
   void SetEndWatcher(std::function<void(int)> watcher);
 
+  // The back end's own clock, which runs on through a pause; the game reads
+  // gameNow().
   std::uint32_t now() const { return clock_; }
   std::uint32_t elapsed() const { return clock_ - options_.clockStart; }
+  std::uint32_t gameNow() const { return pause_.GameTime(clock_); }
+  bool paused() const { return pause_.paused(); }
   const HeadlessOptions& options() const { return options_; }
 
   // The last presented picture, width x height pixels without row padding
@@ -109,7 +125,7 @@ class HeadlessBackend : public Backend {
 
   // Backend.
   std::uint32_t ReadClockForGame() override;
-  std::uint32_t ReadClockQuietly() override { return clock_; }
+  std::uint32_t ReadClockQuietly() override { return gameNow(); }
   [[noreturn]] void EndProcess(int exitCode) override;
   void Sleep(std::uint32_t milliseconds) override;
   void PumpEvents() override;
@@ -135,7 +151,8 @@ class HeadlessBackend : public Backend {
   void NoteCall() override;
   void KeepFrame(const FrameView& frame);
   void MoveClock(std::uint32_t ms);
-  void ApplyDueEvents();
+  // Outside a pump a pause key and what follows it wait.
+  void ApplyDueEvents(bool pumping);
   bool DeadlinePending() const { return hasDeadline_ && !deadlineFired_; }
 
   HeadlessOptions options_;
@@ -144,6 +161,8 @@ class HeadlessBackend : public Backend {
   bool moving_ = false;              // inside Advance: clock reads made there are not idle reads
   std::vector<ScriptEvent> events_;  // not yet applied, sorted by time
   std::size_t nextEvent_ = 0;
+  PauseClock pause_;
+  std::array<bool, 256> pressSwallowed_{};  // a pause key whose release is the pause's too
   std::uint32_t deadline_ = 0;
   bool hasDeadline_ = false;
   bool deadlineFired_ = false;

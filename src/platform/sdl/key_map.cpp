@@ -3,6 +3,49 @@
 #include "platform/win32.h"
 
 namespace platform {
+namespace {
+
+// Keys whose meaning comes from the bindings alone, so that moving an action
+// to another key takes it off the old one.
+bool IsGameKey(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_LEFT:
+    case SDLK_RIGHT:
+    case SDLK_UP:
+    case SDLK_DOWN:
+    case SDLK_SPACE:
+    case SDLK_ESCAPE:
+    case SDLK_F12:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::vector<std::pair<SDL_Keycode, KeyAction>> Bind(Settings& settings, const std::string& source,
+                                                    std::vector<std::string>* warnings) {
+  const Settings defaults = DefaultSettings();
+  std::vector<std::pair<SDL_Keycode, KeyAction>> bound;
+  for (std::size_t i = 0; i < kKeyActionCount; ++i) {
+    const auto action = static_cast<KeyAction>(i);
+    std::vector<std::string>& names = settings.keys[i];
+    for (const std::string& name : names) {
+      if (SDL_GetKeyFromName(name.c_str()) != SDLK_UNKNOWN) continue;
+      if (warnings != nullptr) {
+        std::string fallback;
+        for (const std::string& key : defaults.keys[i]) fallback += (fallback.empty() ? "" : ", ") + key;
+        warnings->push_back(source + ": [keys] " + KeyActionName(action) + ": no key is called '" +
+                            name.substr(0, 40) + "': using " + fallback);
+      }
+      names = defaults.keys[i];
+      break;
+    }
+    for (const std::string& name : names) bound.emplace_back(SDL_GetKeyFromName(name.c_str()), action);
+  }
+  return bound;
+}
+
+}  // namespace
 
 int VirtualKeyFromSdl(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
@@ -42,6 +85,64 @@ int VirtualKeyFromSdl(SDL_Keycode key) {
 
 bool IsFullScreenToggle(const SDL_Keysym& keysym) {
   return (keysym.sym == SDLK_RETURN || keysym.sym == SDLK_KP_ENTER) && (keysym.mod & KMOD_ALT) != 0;
+}
+
+KeyBindings::KeyBindings() {
+  Settings defaults = DefaultSettings();
+  bound_ = Bind(defaults, "", nullptr);
+}
+
+KeyBindings::KeyBindings(Settings& settings, const std::string& source, std::vector<std::string>& warnings)
+    : bound_(Bind(settings, source, &warnings)) {}
+
+KeyBinding KeyBindings::Lookup(SDL_Keycode key) const {
+  KeyBinding binding;
+  bool forGame = false;
+  for (const auto& [boundKey, action] : bound_) {
+    if (boundKey != key) continue;
+    int virtualKey = -1;
+    Command command = Command::None;
+    switch (action) {
+      case KeyAction::Left:
+        virtualKey = VK_LEFT;
+        break;
+      case KeyAction::Right:
+        virtualKey = VK_RIGHT;
+        break;
+      case KeyAction::Up:
+        virtualKey = VK_UP;
+        break;
+      case KeyAction::Down:
+        virtualKey = VK_DOWN;
+        break;
+      case KeyAction::Start:
+        virtualKey = VK_SPACE;
+        break;
+      case KeyAction::Quit:
+        virtualKey = key == SDLK_F12 ? VK_F12 : VK_ESCAPE;
+        break;
+      case KeyAction::Pause:
+        command = Command::Pause;
+        break;
+      case KeyAction::Mute:
+        command = Command::Mute;
+        break;
+      case KeyAction::VolumeDown:
+        command = Command::VolumeDown;
+        break;
+      case KeyAction::VolumeUp:
+        command = Command::VolumeUp;
+        break;
+    }
+    // The first action that names the key wins.
+    if (virtualKey >= 0 && !forGame) {
+      binding.virtualKey = virtualKey;
+      forGame = true;
+    }
+    if (command != Command::None && binding.command == Command::None) binding.command = command;
+  }
+  if (!forGame && !IsGameKey(key)) binding.virtualKey = VirtualKeyFromSdl(key);
+  return binding;
 }
 
 }  // namespace platform

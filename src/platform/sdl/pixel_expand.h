@@ -16,6 +16,12 @@ void ExpandRow565(const std::uint16_t* source, std::uint32_t* destination, int w
 // Bit 15 is not part of the colour.
 void ExpandRow555(const std::uint16_t* source, std::uint32_t* destination, int width);
 
+// The pixel at half its brightness (each channel halved), as a paused
+// picture is shown.
+constexpr std::uint16_t DimPixel(std::uint16_t pixel, bool is565) {
+  return static_cast<std::uint16_t>((pixel >> 1) & (is565 ? 0x7BEFu : 0x3DEFu));
+}
+
 // 32-bit pixels the picture is drawn into, rows pitchBytes apart.
 struct TargetPixels {
   std::uint32_t* pixels;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "platform/mixer.h"
 #include "platform/sdl/key_map.h"
@@ -70,11 +71,17 @@ class QuietStandardError {
 
 }  // namespace
 
-SdlBackend::SdlBackend(SdlOptions options) : options_(options) {
+SdlBackend::SdlBackend(SdlOptions options)
+    : options_(std::move(options)),
+      pause_(options_.pauseAllowed),
+      controls_(options_.keys, [this](Command command) { return RunCommand(command); }),
+      volume_(std::clamp(options_.volume, 0, Mixer::kFullVolume)),
+      muted_(options_.muted) {
   // Our own handlers: SDL's would swallow a second Ctrl+C.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
+  controls_.StartGamepads(options_.gamepadMappings);
   InstallQuitSignals();
   running_ = true;
 }
@@ -90,6 +97,7 @@ void SdlBackend::Shutdown() {
   if (!running_) return;
   CloseAudio();
   DestroyGameWindow();
+  controls_.CloseGamepads();
   RestoreQuitSignals();
   SDL_Quit();
   videoReady_ = false;
@@ -102,7 +110,7 @@ void SdlBackend::Shutdown() {
 std::uint32_t SdlBackend::ReadClockForGame() {
   const std::uint32_t now = SDL_GetTicks();
   if (renderPending_ && now - lastRender_ >= kMinRenderGapMs) Redraw();
-  return now;
+  return pause_.GameTime(now);
 }
 
 void SdlBackend::Sleep(std::uint32_t milliseconds) {
@@ -170,43 +178,24 @@ void SdlBackend::Dispatch(const SDL_Event& event) {
       PostClose();
       ++posted_;
       break;
-    case SDL_KEYDOWN: {
-      if (IsFullScreenToggle(event.key.keysym)) {
-        if (event.key.repeat == 0) ToggleFullScreen();
-        swallowReturnUp_ = true;
-        break;
-      }
-      // Auto-repeats are dropped: the game acts on the first press only and
-      // polls held keys, so repeats would just pile up in the queue while a
-      // screen blocks.
-      if (event.key.repeat != 0) break;
-      const int key = VirtualKeyFromSdl(event.key.keysym.sym);
-      if (key >= 0) {
-        PostKeyDown(key);
-        ++posted_;
-      }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION:
+      posted_ += static_cast<std::uint64_t>(controls_.Handle(event));
       break;
-    }
-    case SDL_KEYUP: {
-      const int key = VirtualKeyFromSdl(event.key.keysym.sym);
-      if (key == VK_RETURN && swallowReturnUp_) {
-        swallowReturnUp_ = false;
-        break;
-      }
-      if (key >= 0) {
-        PostKeyUp(key);
-        ++posted_;
-      }
-      break;
-    }
     case SDL_WINDOWEVENT:
       switch (event.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-          PostActivate(true);
-          ++posted_;
+          // A pause outlasts the focus coming back.
+          if (pause_.FocusChanged(true)) ++posted_;
           break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-          PostActivate(false);
+          pause_.FocusChanged(false);
+          controls_.ReleaseAll();
           ++posted_;
           break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -231,6 +220,64 @@ void SdlBackend::Dispatch(const SDL_Event& event) {
     default:
       break;
   }
+}
+
+// The player's commands.
+
+bool SdlBackend::RunCommand(Command command) {
+  switch (command) {
+    case Command::Pause:
+      if (!pause_.Toggle(SDL_GetTicks())) return false;
+      ++posted_;
+      TogglePause();
+      return true;
+    case Command::FullScreen:
+      ToggleFullScreen();
+      return true;
+    case Command::Mute:
+      SetVolume(volume_, !muted_);
+      return true;
+    // A step of the volume is meant to be heard: it ends a mute.
+    case Command::VolumeDown:
+      SetVolume(std::max(volume_ - 1, 0), false);
+      return true;
+    case Command::VolumeUp:
+      SetVolume(std::min(volume_ + 1, Mixer::kFullVolume), false);
+      return true;
+    case Command::None:
+      break;
+  }
+  return false;
+}
+
+// The clock and the game's activation have changed already; here is what
+// the player sees and hears of it.
+void SdlBackend::TogglePause() {
+  if (pause_.paused()) controls_.ReleaseAll();
+  if (audioDevice_ != 0) SDL_PauseAudioDevice(audioDevice_, pause_.paused() ? 1 : 0);
+  redrawAll_ = true;
+  textureStale_ = true;
+  Redraw();
+}
+
+void SdlBackend::SetVolume(int volume, bool muted) {
+  if (volume == volume_ && muted == muted_) return;
+  volume_ = volume;
+  muted_ = muted;
+  if (mixer_ != nullptr) {
+    LockAudio();
+    mixer_->SetVolume(muted_ ? 0 : volume_);
+    UnlockAudio();
+  }
+  if (options_.soundChosen) options_.soundChosen(volume_, muted_);
+}
+
+const std::uint16_t* SdlBackend::ShownPixels() {
+  if (!pause_.paused()) return framePixels_.data();
+  dimPixels_.resize(framePixels_.size());
+  for (std::size_t i = 0; i < framePixels_.size(); ++i)
+    dimPixels_[i] = DimPixel(framePixels_[i], frameIs565_);
+  return dimPixels_.data();
 }
 
 // The window.
@@ -354,6 +401,7 @@ void SdlBackend::SetCursorHidden(bool hidden) {
 
 void SdlBackend::ToggleFullScreen() {
   if (window_ == nullptr) return;
+  const bool wasFullScreen = fullScreen_;
   if (fullScreen_) {
     if (SDL_SetWindowFullscreen(window_, 0) != 0) return;
     fullScreen_ = false;
@@ -367,6 +415,7 @@ void SdlBackend::ToggleFullScreen() {
   }
   redrawAll_ = true;
   Redraw();
+  if (fullScreen_ != wasFullScreen && options_.fullScreenChosen) options_.fullScreenChosen(fullScreen_);
 }
 
 // The picture.
@@ -454,7 +503,7 @@ void SdlBackend::DrawWithRenderer() {
   int pitch = 0;
   if (hasFrame_ && texture_ != nullptr && textureStale_ &&
       SDL_LockTexture(texture_, nullptr, &pixels, &pitch) == 0) {
-    const FrameView picture{framePixels_.data(), frameWidth_, frameHeight_, frameWidth_ * 2, frameIs565_};
+    const FrameView picture{ShownPixels(), frameWidth_, frameHeight_, frameWidth_ * 2, frameIs565_};
     DrawScaled(picture, Letterbox{1, 0, 0, frameWidth_, frameHeight_},
                TargetPixels{static_cast<std::uint32_t*>(pixels), frameWidth_, frameHeight_, pitch}, scratch_);
     SDL_UnlockTexture(texture_);
@@ -517,7 +566,7 @@ void SdlBackend::DrawIntoWindowSurface() {
     }
   }
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-  const FrameView picture{framePixels_.data(), frameWidth_, frameHeight_, frameWidth_ * 2, frameIs565_};
+  const FrameView picture{ShownPixels(), frameWidth_, frameHeight_, frameWidth_ * 2, frameIs565_};
   const TargetPixels target{static_cast<std::uint32_t*>(surface->pixels), surface->w, surface->h,
                             surface->pitch};
   // Runs of changed rows: drawn and sent to the display together.
@@ -607,8 +656,9 @@ bool SdlBackend::OpenAudio(Mixer& mixer) {
   audioDevice_ = device;
   audioRate_ = obtained.freq;
   mixer.SetOutputRate(obtained.freq);
+  mixer.SetVolume(muted_ ? 0 : volume_);
   mixer_ = &mixer;
-  SDL_PauseAudioDevice(device, 0);
+  SDL_PauseAudioDevice(device, pause_.paused() ? 1 : 0);
   return true;
 }
 

@@ -1,12 +1,19 @@
 // The back end players get: one SDL window with the picture scaled by whole
-// numbers, SDL's millisecond clock, keyboard and focus events turned into
-// window messages, and one audio device pulling from the mixer.
+// numbers, SDL's millisecond clock, keyboard, gamepad and focus events turned
+// into window messages, and one audio device pulling from the mixer. It
+// keeps the player's own controls: a pause during play, the volume and mute,
+// and the switch between full screen and a window.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/pause_clock.h"
+#include "platform/sdl/controls.h"
+#include "platform/sdl/key_map.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -16,11 +23,24 @@ union SDL_Event;
 
 namespace platform {
 
-// What the player chose for the window.
+// What the player chose.
 struct SdlOptions {
   bool fullScreen = true;
   // The window's size in picture sizes; 0: the largest that fits the desktop.
   int windowScale = 3;
+  int volume = 10;  // tenths
+  bool muted = false;
+  KeyBindings keys{};
+  // Whether a pause may begin now (the game is in play); empty: the pause
+  // keys are ordinary keys.
+  std::function<bool()> pauseAllowed{};
+  // More gamepad mappings, in SDL's gamecontrollerdb.txt format, read when
+  // the file exists.
+  std::string gamepadMappings{};
+  // Told what the player changed during the run, to be remembered: the
+  // window's state after Alt+Enter, the sound after a volume step or mute.
+  std::function<void(bool fullScreen)> fullScreenChosen{};
+  std::function<void(int volume, bool muted)> soundChosen{};
 };
 
 class SdlBackend final : public Backend {
@@ -63,6 +83,10 @@ class SdlBackend final : public Backend {
   // What Alt+Enter does.
   void ToggleFullScreen();
   bool fullScreen() const { return fullScreen_; }
+  bool paused() const { return pause_.paused(); }
+  int volume() const { return volume_; }
+  bool muted() const { return muted_; }
+  std::size_t gamepadCount() const { return controls_.gamepadCount(); }
   // The window could not open for want of a display (the reason is printed).
   bool noDisplay() const { return noDisplay_; }
   SDL_Window* window() const { return window_; }
@@ -84,6 +108,12 @@ class SdlBackend final : public Backend {
   bool OpenWindow(const char* title, int width, int height);
   bool ChooseDrawing();
   void Dispatch(const SDL_Event& event);
+  // A command of the player's; false when declined (a pause outside play).
+  bool RunCommand(Command command);
+  void TogglePause();
+  void SetVolume(int volume, bool muted);
+  // The picture to draw: the last presented one, dimmed while paused.
+  const std::uint16_t* ShownPixels();
   void DrainQueue();
   void TakeSignals();
   // Draws the last presented picture: after each present (at most once per
@@ -110,8 +140,11 @@ class SdlBackend final : public Backend {
   int modeHeight_ = 240;
   bool fullScreen_ = false;
   bool cursorHidden_ = true;
-  bool swallowReturnUp_ = false;
   std::uint64_t posted_ = 0;  // Post* calls made, so WaitForEvents knows when to return
+  PauseClock pause_;
+  Controls controls_;
+  int volume_ = 10;
+  bool muted_ = false;
 
   // The last presented picture, kept for redrawing.
   std::vector<std::uint16_t> framePixels_;
@@ -119,6 +152,7 @@ class SdlBackend final : public Backend {
   int frameHeight_ = 0;
   bool frameIs565_ = true;
   bool hasFrame_ = false;
+  std::vector<std::uint16_t> dimPixels_;
   bool textureStale_ = false;  // the texture does not hold the picture yet
   // Drawing into the window surface redraws only the picture rows that
   // changed since the last drawing, unless everything must be redrawn.
