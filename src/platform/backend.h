@@ -108,8 +108,9 @@ void PostActivate(bool active);
 inline constexpr std::uint32_t kUnreadQueueMs = 500;
 void PostClose();
 
-// Forgets the window, the queue and the key table (tests and tools that run
-// the program more than once in one process). A sound device opened before
+// Forgets the window, the queue, the key table and the best score's failed
+// saves (tests and tools that run the program more than once in one
+// process). A sound device opened before
 // is taken to belong to the back end of then: releasing it later no longer
 // closes the audio of the back end installed since.
 void ResetCore();
