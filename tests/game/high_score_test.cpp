@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "app/save_points.h"
 #include "app/shell.h"
 #include "game_fixture.h"
 #include "platform/backend.h"
@@ -43,6 +44,35 @@ TEST_F(GameTest, HighScoreFileIsReplacedWholeOrNotAtAll) {
   EXPECT_EQ(support::ReadBytes("HighScore.sco"), (Bytes{0x58, 0x1B, 0x00, 0x00}));
   EXPECT_EQ(support::ReadBytes("old"), (Bytes{0x88, 0x13, 0x00, 0x00, 0x99}));
   // (A failed save leaving the old file: tests/platform/score_file_test.cpp.)
+}
+
+// Beyond quitting, a game that ends or a stage cleared saves a best score
+// above the one last saved, and so does the exit handler, so a crash loses
+// at most the game in progress.
+TEST_F(GameTest, GameOverAClearedStageAndTheExitSaveABestScoreNotYetSaved) {
+  support::WriteBytes("HighScore.sco", {100, 0, 0, 0});
+  ReadHighScore();
+  const struct {
+    std::int32_t best;
+    GameState to;  // Attract: the exit handler instead
+    bool saved;
+  } steps[] = {
+      {100, GameOver, false},   {150, Title, false},     {150, StageStart, false}, {150, GameOver, true},
+      {150, StageClear, false}, {200, StageClear, true}, {210, Attract, true},     {210, Attract, false},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::to_string(step.best) + " to " + std::to_string(step.to));
+    highScore = step.best;
+    // Emptied, so only a save fills it.
+    support::WriteBytes("HighScore.sco", Bytes{});
+    if (step.to == Attract) {
+      SaveUnsavedBestScore();
+    } else {
+      SaveAtGameEvents(Play, step.to);
+    }
+    const Bytes expected = step.saved ? Bytes{static_cast<std::uint8_t>(step.best), 0, 0, 0} : Bytes{};
+    EXPECT_EQ(support::ReadBytes("HighScore.sco"), expected);
+  }
 }
 
 bool closeAfterEscape;
