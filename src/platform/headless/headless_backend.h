@@ -1,7 +1,8 @@
 // The back end of the tests and the simulation runner: no window and no
 // device. Input comes from a script with virtual times, presented frames
-// stay in memory, sound calls are recorded and the playing buffers can be
-// mixed into an in-memory stream.
+// stay in memory, sound calls can be recorded and the playing buffers can be
+// mixed into an in-memory stream. Nothing it keeps grows with the length of
+// a run unless asked for (recordSoundCalls, mixAudio).
 //
 // The virtual clock is a contract the tests rely on. It moves only:
 //  - by n at Sleep(n);
@@ -49,8 +50,12 @@ struct HeadlessOptions {
   bool mixAudio = false;    // mix the playing buffers into audio() as time passes
   int audioRate = 44100;
   bool displayModeFails = false;
-  bool windowFails = false;   // CreateWindowExA returns no window
-  bool keepLastFrame = true;  // false: Present copies nothing, lastFrame() stays empty
+  bool windowFails = false;       // CreateWindowExA returns no window
+  bool keepLastFrame = true;      // false: Present copies nothing, lastFrame() stays empty
+  bool recordSoundCalls = false;  // keep every sound call for soundCalls()
+  // SIGINT, SIGTERM and SIGHUP close the window (platform/quit_signals.h)
+  // for as long as the back end lives.
+  bool quitOnSignals = false;
 };
 
 class HeadlessBackend : public Backend {
@@ -58,6 +63,9 @@ class HeadlessBackend : public Backend {
   static constexpr std::uint32_t kIdleReadsPerMs = 1000;
 
   explicit HeadlessBackend(HeadlessOptions options = {});
+  ~HeadlessBackend() override;
+  HeadlessBackend(const HeadlessBackend&) = delete;
+  HeadlessBackend& operator=(const HeadlessBackend&) = delete;
 
   // Script: events sorted by time (stable for equal times). Events whose
   // time has already passed take effect at the next pump or clock move.
@@ -74,6 +82,9 @@ class HeadlessBackend : public Backend {
   void SetCallWatcher(std::function<void()> watcher);
   // Called by EndProcess with the exit code before the process ends.
   void SetEndWatcher(std::function<void(int)> watcher);
+  // Closes the window at the next pump or clock move, as a scripted close
+  // would (safe from anywhere, watchers included).
+  void RequestClose() { closeRequested_ = true; }
 
   std::uint32_t now() const { return clock_; }
   std::uint32_t elapsed() const { return clock_ - options_.clockStart; }
@@ -91,6 +102,7 @@ class HeadlessBackend : public Backend {
   bool frameIs565() const { return frameIs565_; }
   std::uint32_t presentCount() const { return presentCount_; }
 
+  // Every sound call since the start (recordSoundCalls only).
   const std::vector<RecordedSoundCall>& soundCalls() const { return soundCalls_; }
   // Interleaved stereo 16-bit samples at options().audioRate, from the first
   // OpenAudio on (mixAudio only); silence is kept flowing after CloseAudio so
@@ -146,6 +158,7 @@ class HeadlessBackend : public Backend {
   std::uint32_t deadline_ = 0;
   bool hasDeadline_ = false;
   bool deadlineFired_ = false;
+  bool closeRequested_ = false;
   std::function<void()> onDeadline_;
   std::function<void(const FrameView&, std::uint32_t)> presentWatcher_;
   std::function<void()> callWatcher_;
