@@ -1,8 +1,10 @@
 // The command line of chompo-sim.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim {
@@ -12,6 +14,8 @@ namespace sim {
 inline constexpr int kRefusedExitCode = 64;
 // --until reached before the game ended.
 inline constexpr int kUntilExitCode = 2;
+// The trace or a captured picture could not be written: the run was ended.
+inline constexpr int kOutputFailedExitCode = 73;
 
 struct SimOptions {
   std::string dataDir;
@@ -19,8 +23,8 @@ struct SimOptions {
   bool hasUntil = false;
   std::uint32_t untilMs = 0;
   std::uint32_t clockStart = 0x10000;
-  std::string tracePath;  // empty: no trace
-  std::string framesDir;  // empty: no pictures
+  std::string tracePath;               // empty: no trace
+  std::string framesDir;               // empty: no pictures
   std::vector<std::uint32_t> frameAt;  // virtual ms, as given
   std::uint32_t frameEvery = 0;        // 0: off
   bool help = false;
@@ -37,6 +41,11 @@ struct OptionsResult {
 OptionsResult ParseOptions(const std::vector<std::string>& args);
 
 std::string UsageText();
+
+// A word of the command line or the script as messages quote it: at most
+// kShownTokenLength characters, then "...".
+inline constexpr std::size_t kShownTokenLength = 80;
+std::string ShownToken(std::string_view token);
 
 // A decimal number, or hexadecimal with 0x; false when it is not a whole
 // number from 0 to 2^32 - 1.

@@ -1,6 +1,12 @@
 #include "sim/sim_trace.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cinttypes>
+#include <cstdio>
+#include <cstring>
 
 namespace sim {
 
@@ -13,7 +19,7 @@ void Append(std::string& out, const char* format, Args... args) {
   const int length = std::snprintf(buffer, sizeof buffer, format, args...);
   if (length > 0) {
     out.append(buffer, static_cast<std::size_t>(length) < sizeof buffer ? static_cast<std::size_t>(length)
-                                                                         : sizeof buffer - 1);
+                                                                        : sizeof buffer - 1);
   }
 }
 
@@ -30,7 +36,8 @@ void AppendActor(std::string& out, const ActorRecord& actor, bool withModeTimer)
 
 std::string StateLine(std::uint32_t time, std::int32_t from, std::int32_t to) {
   std::string line;
-  Append(line, "{\"t\":%" PRIu32 ",\"event\":\"state\",\"from\":%" PRId32 ",\"to\":%" PRId32 "}", time, from, to);
+  Append(line, "{\"t\":%" PRIu32 ",\"event\":\"state\",\"from\":%" PRId32 ",\"to\":%" PRId32 "}", time, from,
+         to);
   return line;
 }
 
@@ -38,16 +45,17 @@ std::string FrameLine(const FrameRecord& frame) {
   std::string line;
   line.reserve(640);
   Append(line,
-         "{\"t\":%" PRIu32 ",\"event\":\"frame\",\"state\":%" PRId32 ",\"stage\":%" PRId32 ",\"score\":%" PRId32
-         ",\"highScore\":%" PRId32,
+         "{\"t\":%" PRIu32 ",\"event\":\"frame\",\"state\":%" PRId32 ",\"stage\":%" PRId32
+         ",\"score\":%" PRId32 ",\"highScore\":%" PRId32,
          frame.time, frame.state, frame.stage, frame.score, frame.highScore);
   Append(line,
          ",\"lives\":%" PRId32 ",\"extraLifeBase\":%" PRId32 ",\"dotCount\":%" PRId32 ",\"combo\":%" PRIu32
          ",\"rng\":%" PRIu32,
          frame.lives, frame.extraLifeBase, frame.dotCount, frame.combo, frame.rng);
   if (frame.keysRead) {
-    Append(line, ",\"keys\":{\"left\":%d,\"right\":%d,\"up\":%d,\"down\":%d,\"escape\":%d}", frame.left ? 1 : 0,
-           frame.right ? 1 : 0, frame.up ? 1 : 0, frame.down ? 1 : 0, frame.escape ? 1 : 0);
+    Append(line, ",\"keys\":{\"left\":%d,\"right\":%d,\"up\":%d,\"down\":%d,\"escape\":%d}",
+           frame.left ? 1 : 0, frame.right ? 1 : 0, frame.up ? 1 : 0, frame.down ? 1 : 0,
+           frame.escape ? 1 : 0);
   } else {
     line += ",\"keys\":null";
   }
@@ -74,24 +82,46 @@ TraceWriter::~TraceWriter() { Close(); }
 
 bool TraceWriter::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "wb");
-  return file_ != nullptr;
+  error_.clear();
+  do {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) error_ = std::strerror(errno);
+  return fd_ >= 0;
 }
 
-void TraceWriter::Write(const std::string& line) {
-  if (file_ == nullptr) {
-    return;
+bool TraceWriter::Write(const std::string& line) {
+  if (fd_ < 0) {
+    return true;
   }
-  std::fwrite(line.data(), 1, line.size(), file_);
-  std::fputc('\n', file_);
-  std::fflush(file_);
+  const std::string text = line + '\n';
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = ::write(fd_, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      error_ = written == 0 ? "nothing written" : std::strerror(errno);
+      ::close(fd_);
+      fd_ = -1;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
 }
 
-void TraceWriter::Close() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
+bool TraceWriter::Close() {
+  if (fd_ < 0) {
+    return true;
   }
+  const bool closed = ::close(fd_) == 0;
+  if (!closed) {
+    error_ = std::strerror(errno);
+  }
+  fd_ = -1;
+  return closed;
 }
 
 }  // namespace sim

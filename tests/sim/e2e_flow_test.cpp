@@ -59,8 +59,11 @@ TEST(SimEndToEnd, SpaceShowsTheStageStartForFiveSecondsThenPlaysEvery17Ms) {
     // One pixel further left each frame from the start cell, keys read.
     SCOPED_TRACE(i);
     EXPECT_EQ(run.Elapsed(run.frames[i]), firstFrame + 17 * i);
-    ExpectFields(run.frames[i], {{"state", Play}, {"stage", 1}, {"lives", 2}, {"keys.left", 0},
-                             {"player.x", kLongWalkStartX - 1 - static_cast<std::int64_t>(i)}});
+    ExpectFields(run.frames[i], {{"state", Play},
+                                 {"stage", 1},
+                                 {"lives", 2},
+                                 {"keys.left", 0},
+                                 {"player.x", kLongWalkStartX - 1 - static_cast<std::int64_t>(i)}});
   }
   ExpectFields(run.frames[0], {{"dotCount", 3}, {"score", 0}});
   ExpectFields(run.frames.back(), {{"dotCount", 1}, {"score", 20}});
@@ -120,13 +123,18 @@ TEST(SimEndToEnd, AFullGamePlaysAllTenStagesWithItsCutScenesAndStartsAfresh) {
   EXPECT_EQ(stage * 1000 + score, 10200) << "stages played and score";
   // The credits' Space stored the best score and read it back; the new game
   // starts from stage 1 with 2 spare lives and no score.
-  ExpectFields(*fresh, {{"stage", 1}, {"lives", 2}, {"score", 0}, {"extraLifeBase", 0}, {"highScore", 200},
+  ExpectFields(*fresh, {{"stage", 1},
+                        {"lives", 2},
+                        {"score", 0},
+                        {"extraLifeBase", 0},
+                        {"highScore", 200},
                         {"dotCount", QuickStageDots(1)}});
   EXPECT_EQ(workspace.ReadHighScore(), 200);
 }
 
 TEST(SimEndToEnd, LosingEveryLifeEndsTheGameAndTheNextOneStartsAtStageOne) {
   SimWorkspace workspace({AmbushStage()});
+  workspace.WriteHighScore(5);
   const SimRun run =
       workspace.Run(SpaceTaps(100, 40000, 1000),
                     {"--until", "40000", "--frames", workspace.framesDir(), "--frame-every", "1000"});
@@ -151,6 +159,8 @@ TEST(SimEndToEnd, LosingEveryLifeEndsTheGameAndTheNextOneStartsAtStageOne) {
   ASSERT_NE(first, nullptr);
   // A new game starts the stage with all its dots.
   ExpectFields(*first, {{"stage", 1}, {"lives", 2}, {"score", 0}, {"highScore", 20}, {"dotCount", 3}});
+  EXPECT_EQ(workspace.ReadHighScore(), 20)
+      << "the game over saved the best score before --until ended the run";
 
   // "GAME OVER" alone on a cleared screen.
   const RgbImage over = workspace.Frame((run.states[6].time / 1000 + 2) * 1000);
