@@ -169,7 +169,10 @@ std::string UsageText() {
          "  --help                this text\n"
          "\n"
          "Exit status: the game's own (0), 2 when --until ended the run, 64 when the\n"
-         "command line, the script or a file was refused and nothing ran.\n";
+         "command line, the script or a file was refused and nothing ran, 73 when the\n"
+         "trace or a picture could not be written (the run was ended), 74 when the best\n"
+         "score could not be saved. SIGINT, SIGTERM and SIGHUP end the run as closing\n"
+         "the window does.\n";
 }
 
 }  // namespace sim
