@@ -1,9 +1,10 @@
 // How much memory chompo-sim holds over a long session. Runs the real
 // program twice with the same data and script, for one virtual hour and for
 // HOURS (default 24), and prints the resident memory each run peaked at:
-// games started again and again on a stage where a ghost soon catches the
-// player, so dots are eaten, lives lost, games ended, sounds played and the
-// title shown over and over, with the trace written to /dev/null. Exits
+// games started again and again, each clearing a stage and losing every
+// life on the next, so dots are eaten, stages cleared, lives lost, games
+// ended, sounds played and the title shown over and over, with the trace
+// written to /dev/null. Exits
 // with status 1 when the long run held 1 MB or more above the short one.
 //   chompo-sim-soak [HOURS]
 #include <sys/resource.h>
@@ -24,16 +25,16 @@ namespace {
 constexpr std::uint64_t kHourMs = 3600000;
 constexpr long kLimitKb = 1024;
 
-// The player walks left into ghost 0 after two dots; the other ghosts wait
-// far off.
-const support::StageRows kStage = {
-    "####################", "#0      ..P        #", "####################", "####################",
-    "####################", "####################", "####################", "####################",
-    "####################", "#  1 2 3           #", "####################", "####################",
-    "####################", "####################", "####################", "####################",
-    "####################", "####################",
-};
-
+// The player walks left, into ghost 0 coming the other way. On the first
+// stage the three dots are eaten before they meet, so it is cleared; on the
+// second the fourth dot is never reached, so every life is lost there. The
+// other ghosts wait far off.
+support::StageRows Stage(const char* corridor) {
+  support::StageRows rows(18, std::string(20, '#'));
+  rows[1] = corridor;
+  rows[9] = "#  1 2 3           #";
+  return rows;
+}
 // A tap of Space every three seconds: whichever screen waits for it takes it.
 std::string Taps(std::uint64_t untilMs) {
   std::string script;
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  const support::SimFolder folder({kStage});
+  const support::SimFolder folder({Stage("#0     ...P        #"), Stage("#0   .....P        #")});
   const std::string script = folder.root() + "/taps.txt";
   if (!folder.error().empty() || !support::WriteText(script, Taps(hours * kHourMs))) {
     std::fprintf(stderr, "chompo-sim-soak: cannot prepare the run: %s\n", folder.error().c_str());
