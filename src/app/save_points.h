@@ -5,8 +5,10 @@
 
 #include <cstdint>
 
+#include "platform/score_file.h"
+
 // The exit status of a run whose best score could not be saved.
-inline constexpr int kBestScoreNotSavedExitCode = 74;
+inline constexpr int kBestScoreNotSavedExitCode = platform::kScoreNotSavedExitCode;
 
 // A game-state watcher (gameStateWatcher): saves the best score when a game
 // ends or a stage is cleared with a best score above the one last saved.

@@ -72,7 +72,9 @@ class Backend {
   virtual void StateWritten() {}
 
   // Ends the program with exitCode after a close that the game answered
-  // from inside a screen that would otherwise have kept it waiting.
+  // from inside a screen that would otherwise have kept it waiting; with
+  // kScoreNotSavedExitCode instead of 0 when a save of the best score failed
+  // (platform/score_file.h).
   [[noreturn]] virtual void EndProcess(int exitCode);
 
  private:

@@ -28,7 +28,9 @@ std::int32_t ReadScoreFile(const char* fileName);
 bool WriteScoreFile(const char* fileName, std::int32_t value);
 
 // Whether a save of this run has failed (ResetCore forgets), so that the
-// program can end with a status that says the best score was not kept.
+// program can end with a status that says the best score was not kept:
+// kScoreNotSavedExitCode instead of 0. Backend::EndProcess does so itself.
 bool ScoreSaveFailed();
+inline constexpr int kScoreNotSavedExitCode = 74;
 
 }  // namespace platform

@@ -196,11 +196,11 @@ int RunSimulation(const SimOptions& options) {
     run->framesDir = framesDir;
     run->schedule.emplace(options.frameAt, options.frameEvery);
   }
-  if (!tracePath.empty() && !run->trace.Open(tracePath.string())) {
-    Refuse("cannot write the trace " + tracePath.string() + ": " + run->trace.error());
+  run->tracePath = tracePath.string();
+  if (!tracePath.empty() && !run->trace.Open(run->tracePath)) {
+    Refuse("cannot write the trace " + run->tracePath + ": " + run->trace.error());
     return kRefusedExitCode;
   }
-  run->tracePath = tracePath.string();
   if (::chdir(dataDir.c_str()) != 0) {
     Refuse("cannot enter the data folder " + dataDir.string());
     return kRefusedExitCode;

@@ -265,6 +265,21 @@ TEST_F(ScoreFileTest, AFailedSaveNamesTheFileAndTheReasonAndLeavesTheOldFile) {
   }
 }
 
+// A close answered from inside a waiting screen ends the program in the
+// platform, which keeps the failure in the status too.
+TEST_F(ScoreFileTest, AProgramThePlatformEndsAfterAFailedSaveEndsWith74) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(platform::CurrentBackend().EndProcess(0), testing::ExitedWithCode(0), "");
+  support::WriteBytes(folder_.File("plain"), {});
+  platform::SetStateFolder(folder_.File("plain/state"));
+  EXPECT_EXIT(
+      {
+        platform::WriteScoreFile(kName, 1);
+        platform::CurrentBackend().EndProcess(0);
+      },
+      testing::ExitedWithCode(platform::kScoreNotSavedExitCode), "cannot save the best score");
+}
+
 // Root reads and writes past permissions, so these need a plain user.
 TEST_F(ScoreFileTest, WithoutPermissionTheFileIsKeptAndTheFailureSaid) {
   if (::geteuid() == 0) GTEST_SKIP() << "run as root: permissions do not hold root back";
