@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes every file reader of the game with libFuzzer, one target after the
-# other (or N at once with --jobs N), for SECONDS each (default 60):
-#   scripts/fuzz.sh [--jobs N] [SECONDS] [TARGET...]
+# other (or N at once with --jobs N), for SECONDS each (default 60), or until
+# each has run RUNS inputs (--runs RUNS; with SECONDS too, whichever comes
+# first):
+#   scripts/fuzz.sh [--jobs N] [--runs RUNS] [SECONDS] [TARGET...]
 # Builds build-fuzz with clang, AddressSanitizer and UndefinedBehaviorSanitizer,
 # seeds each corpus from the built data files, and keeps corpora and crash
 # inputs under build-fuzz/work/TARGET. Exits non-zero when any target crashed.
@@ -10,17 +12,23 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
 jobs=1
-if [ "${1:-}" = --jobs ]; then
-  jobs="$2"
+run_count=""
+while [ $# -ge 2 ] && { [ "$1" = --jobs ] || [ "$1" = --runs ]; }; do
+  if [ "$1" = --jobs ]; then jobs="$2"; else run_count="$2"; fi
   shift 2
+done
+seconds=""
+if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
+  seconds="$1"
+  shift
 fi
-seconds="${1:-60}"
-[ $# -gt 0 ] && shift
+[ -z "$seconds" ] && [ -z "$run_count" ] && seconds=60
 all_targets=(bmp wave font high_score stage settings sim_script sim_options)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
-if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ] || ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]]; then
-  echo "usage: $0 [--jobs N] [SECONDS] [TARGET...]   (targets: ${all_targets[*]})" >&2
+if { [ -n "$seconds" ] && ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; } || ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]] ||
+  { [ -n "$run_count" ] && ! [[ "$run_count" =~ ^[1-9][0-9]*$ ]]; }; then
+  echo "usage: $0 [--jobs N] [--runs RUNS] [SECONDS] [TARGET...]   (targets: ${all_targets[*]})" >&2
   exit 2
 fi
 for target in "${targets[@]}"; do
@@ -111,26 +119,32 @@ run_target() {
   seed "$target" "$dir/corpus"
   local dict="$root/fuzz/dicts/$target.dict" options=()
   [ -f "$dict" ] && options+=("-dict=$dict")
+  [ -n "$seconds" ] && options+=("-max_total_time=$seconds")
+  [ -n "$run_count" ] && options+=("-runs=$run_count")
   local before
   before="$(find "$dir/crashes" -type f | wc -l)"
-  local status=0
-  (cd "$dir" && "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -max_len="$(max_len "$target")" \
+  local status=0 started=$SECONDS
+  (cd "$dir" && "$build/fuzz/fuzz_$target" -max_len="$(max_len "$target")" \
     -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/crashes/" \
     "${options[@]}" "$dir/corpus") >"$dir/last.log" 2>&1 || status=$?
+  local took=$((SECONDS - started))
   local runs rate found
   runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/last.log" | tail -1)"
   rate="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$dir/last.log" | tail -1)"
   found=$(($(find "$dir/crashes" -type f | wc -l) - before))
   if [ "$status" -eq 0 ]; then
-    printf '%-12s %10s runs, %6s/s, 0 crashes\n' "$target" "${runs:-?}" "${rate:-?}"
+    printf '%-12s %10s runs in %6d s, %6s/s, 0 crashes\n' "$target" "${runs:-?}" "$took" "${rate:-?}"
   else
-    printf '%-12s %10s runs, %6s/s, CRASHED (exit %d): %d new input(s) in %s, log %s\n' "$target" \
-      "${runs:-?}" "${rate:-?}" "$status" "$found" "$dir/crashes" "$dir/last.log"
+    printf '%-12s %10s runs in %6d s, %6s/s, CRASHED (exit %d): %d new input(s) in %s, log %s\n' "$target" \
+      "${runs:-?}" "$took" "${rate:-?}" "$status" "$found" "$dir/crashes" "$dir/last.log"
   fi
   return "$status"
 }
 
-echo "Fuzzing ${targets[*]} for $seconds s each ($jobs at a time); work folder $work"
+limits=()
+[ -n "$seconds" ] && limits+=("$seconds s")
+[ -n "$run_count" ] && limits+=("$run_count runs")
+echo "Fuzzing ${targets[*]} for ${limits[*]} each ($jobs at a time); work folder $work"
 failed=0
 running=0
 for target in "${targets[@]}"; do

@@ -2,7 +2,10 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+
+#include <csignal>
 
 #include <filesystem>
 
@@ -57,7 +60,8 @@ std::string WriteStageFiles(const std::string& dir, const std::vector<StageRows>
 
 std::string SimProgram() { return CHOMPO_BINARY_DIR "/chompo-sim"; }
 
-int RunProgram(const std::vector<std::string>& argv, const std::string& errorsPath) {
+int StartProgram(const std::vector<std::string>& argv, const std::string& errorsPath,
+                 std::optional<std::uint64_t> fileSizeLimit) {
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -67,12 +71,37 @@ int RunProgram(const std::vector<std::string>& argv, const std::string& errorsPa
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
+  // The child inherits the limit and the ignored signal, so a write past
+  // the limit fails as on a full disk instead of killing it.
+  rlimit before{};
+  ::getrlimit(RLIMIT_FSIZE, &before);
+  struct sigaction ignore {};
+  struct sigaction previous {};
+  ignore.sa_handler = SIG_IGN;
+  if (fileSizeLimit) {
+    rlimit limited = before;
+    limited.rlim_cur = static_cast<rlim_t>(*fileSizeLimit);
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    ::sigaction(SIGXFSZ, &ignore, &previous);
+  }
   pid_t child = 0;
   const int failed = posix_spawnp(&child, args[0], &actions, nullptr, args.data(), environ);
+  if (fileSizeLimit) {
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
+  }
   posix_spawn_file_actions_destroy(&actions);
+  return failed == 0 ? child : -1;
+}
+
+int WaitProgram(int child) {
   int status = 0;
-  if (failed != 0 || ::waitpid(child, &status, 0) != child) return -1;
+  if (child <= 0 || ::waitpid(child, &status, 0) != child) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+}
+
+int RunProgram(const std::vector<std::string>& argv, const std::string& errorsPath) {
+  return WaitProgram(StartProgram(argv, errorsPath));
 }
 
 std::vector<std::string> SimFolder::Command(const std::vector<std::string>& args) const {
@@ -91,6 +120,11 @@ SimFolder::SimFolder(const std::vector<StageRows>& stages)
   std::error_code error;
   if (!fs::create_directory(dataDir(), error)) {
     error_ = "cannot make " + dataDir() + ": " + error.message();
+    return;
+  }
+  // As after the player's first game: the per-user folder is there.
+  if (!fs::create_directories(fs::path(scorePath()).parent_path(), error)) {
+    error_ = "cannot make the folder of " + scorePath() + ": " + error.message();
     return;
   }
   // Everything built but the stages and the best score.

@@ -3,6 +3,8 @@
 // drawn as text, and a way to start a program and wait for its exit.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,12 @@ std::string SimProgram();
 // Returns its exit code, 128 + the signal that ended it, or -1 when it could
 // not be started.
 int RunProgram(const std::vector<std::string>& argv, const std::string& errorsPath = "");
+// The same in two steps. fileSizeLimit, when given, is the most bytes the
+// program may write to any file, as if the disk were full beyond it.
+// StartProgram gives the child's process id, or -1.
+int StartProgram(const std::vector<std::string>& argv, const std::string& errorsPath = "",
+                 std::optional<std::uint64_t> fileSizeLimit = std::nullopt);
+int WaitProgram(int child);
 
 class SimFolder {
  public:

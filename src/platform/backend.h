@@ -72,7 +72,9 @@ class Backend {
   virtual void StateWritten() {}
 
   // Ends the program with exitCode after a close that the game answered
-  // from inside a screen that would otherwise have kept it waiting.
+  // from inside a screen that would otherwise have kept it waiting; with
+  // kScoreNotSavedExitCode instead of 0 when a save of the best score failed
+  // (platform/score_file.h).
   [[noreturn]] virtual void EndProcess(int exitCode);
 
  private:
@@ -108,8 +110,9 @@ void PostActivate(bool active);
 inline constexpr std::uint32_t kUnreadQueueMs = 500;
 void PostClose();
 
-// Forgets the window, the queue and the key table (tests and tools that run
-// the program more than once in one process). A sound device opened before
+// Forgets the window, the queue, the key table and the best score's failed
+// saves (tests and tools that run the program more than once in one
+// process). A sound device opened before
 // is taken to belong to the back end of then: releasing it later no longer
 // closes the audio of the back end installed since.
 void ResetCore();

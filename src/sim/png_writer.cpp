@@ -1,8 +1,11 @@
 #include "sim/png_writer.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 
 #include "formats/pixel_format.h"
 
@@ -47,13 +50,40 @@ std::vector<std::uint8_t> PixelsToRgb(const std::uint16_t* pixels, int width, in
   return rgb;
 }
 
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
+bool WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& reason) {
+  const std::string part = path + ".part";
+  int fd;
+  do {
+    fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    reason = std::strerror(errno);
     return false;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    ok = written > 0;
+    if (!ok) {
+      reason = written == 0 ? "nothing written" : std::strerror(errno);
+    }
+    done += ok ? static_cast<std::size_t>(written) : 0;
+  }
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    reason = std::strerror(errno);
+  }
+  if (ok && ::rename(part.c_str(), path.c_str()) != 0) {
+    ok = false;
+    reason = std::strerror(errno);
+  }
+  if (!ok) {
+    ::unlink(part.c_str());
+  }
+  return ok;
 }
 
 }  // namespace sim

@@ -16,6 +16,9 @@ std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std
 // repeating its top bits so that full intensity stays 255.
 std::vector<std::uint8_t> PixelsToRgb(const std::uint16_t* pixels, int width, int height, bool is565);
 
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Writes the bytes under path + ".part" and renames that to path once all
+// of them were written, so no file stands under path cut short. False, with
+// the reason, when it could not; nothing is left behind then.
+bool WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& reason);
 
 }  // namespace sim

@@ -31,6 +31,11 @@ bool ParseTimeList(const std::string& text, std::vector<std::uint32_t>& out) {
 
 }  // namespace
 
+std::string ShownToken(std::string_view token) {
+  if (token.size() <= kShownTokenLength) return std::string(token);
+  return std::string(token.substr(0, kShownTokenLength)) + "...";
+}
+
 bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
   const char* first = text.data();
   const char* const last = first + text.size();
@@ -74,7 +79,8 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
                        name == "--clock-start" || name == "--trace" || name == "--frames" ||
                        name == "--frame-at" || name == "--frame-every";
     if (!known) {
-      result.error = name.rfind("-", 0) == 0 ? "unknown option " + name : "unexpected argument " + name;
+      result.error =
+          (name.rfind("-", 0) == 0 ? "unknown option " : "unexpected argument ") + ShownToken(name);
       return result;
     }
     if (!hasValue) {
@@ -101,24 +107,25 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
       }
     } else if (name == "--until") {
       if (!ParseUnsigned32(value, options.untilMs)) {
-        result.error = "--until needs milliseconds from 0 to 4294967295, not '" + value + "'";
+        result.error = "--until needs milliseconds from 0 to 4294967295, not '" + ShownToken(value) + "'";
         return result;
       }
       options.hasUntil = true;
     } else if (name == "--clock-start") {
       if (!ParseUnsigned32(value, options.clockStart)) {
-        result.error = "--clock-start needs a value from 0 to 0xFFFFFFFF, not '" + value + "'";
+        result.error = "--clock-start needs a value from 0 to 0xFFFFFFFF, not '" + ShownToken(value) + "'";
         return result;
       }
     } else if (name == "--frame-at") {
       if (!ParseTimeList(value, options.frameAt)) {
-        result.error = "--frame-at needs milliseconds separated by commas, not '" + value + "'";
+        result.error = "--frame-at needs milliseconds separated by commas, not '" + ShownToken(value) + "'";
         return result;
       }
       frameCapture = true;
     } else {
       if (!ParseUnsigned32(value, options.frameEvery) || options.frameEvery == 0) {
-        result.error = "--frame-every needs a number of milliseconds above 0, not '" + value + "'";
+        result.error =
+            "--frame-every needs a number of milliseconds above 0, not '" + ShownToken(value) + "'";
         return result;
       }
       frameCapture = true;
@@ -162,7 +169,10 @@ std::string UsageText() {
          "  --help                this text\n"
          "\n"
          "Exit status: the game's own (0), 2 when --until ended the run, 64 when the\n"
-         "command line, the script or a file was refused and nothing ran.\n";
+         "command line, the script or a file was refused and nothing ran, 73 when the\n"
+         "trace or a picture could not be written (the run was ended), 74 when the best\n"
+         "score could not be saved. SIGINT, SIGTERM and SIGHUP end the run as closing\n"
+         "the window does.\n";
 }
 
 }  // namespace sim

@@ -1,8 +1,10 @@
 // The command line of chompo-sim.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim {
@@ -12,6 +14,8 @@ namespace sim {
 inline constexpr int kRefusedExitCode = 64;
 // --until reached before the game ended.
 inline constexpr int kUntilExitCode = 2;
+// The trace or a captured picture could not be written: the run was ended.
+inline constexpr int kOutputFailedExitCode = 73;
 
 struct SimOptions {
   std::string dataDir;                         // empty: searched as the game searches
@@ -38,6 +42,11 @@ struct OptionsResult {
 OptionsResult ParseOptions(const std::vector<std::string>& args);
 
 std::string UsageText();
+
+// A word of the command line or the script as messages quote it: at most
+// kShownTokenLength characters, then "...".
+inline constexpr std::size_t kShownTokenLength = 80;
+std::string ShownToken(std::string_view token);
 
 // A decimal number, or hexadecimal with 0x; false when it is not a whole
 // number from 0 to 2^32 - 1.

@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/save_points.h"
 #include "app/shell.h"
 #include "game/game_vars.h"
 #include "game/play_frame.h"
@@ -29,6 +30,8 @@ namespace fs = std::filesystem;
 struct ActiveRun {
   platform::HeadlessBackend* backend = nullptr;
   TraceWriter trace;
+  std::string tracePath;
+  bool outputFailed = false;  // the trace or a capture could not be written
   std::optional<FrameSchedule> schedule;
   fs::path framesDir;
   std::uint32_t lastCaptureTime = 0;  // captures stop here when --until ends the run
@@ -40,15 +43,32 @@ ActiveRun* activeRun = nullptr;
 
 void Refuse(const std::string& message) { std::fprintf(stderr, "chompo-sim: %s\n", message.c_str()); }
 
+// Output that cannot be written ends the run through the window's close, so
+// the best score is still saved; the exit status then says what failed.
+void OutputFailed(ActiveRun& run, const std::string& message) {
+  if (!run.outputFailed) {
+    run.outputFailed = true;
+    std::fprintf(stderr, "chompo-sim: %s; the run ends\n", message.c_str());
+    run.backend->RequestClose();
+  }
+}
+
+void WriteTrace(ActiveRun& run, const std::string& line) {
+  if (!run.trace.Write(line)) {
+    OutputFailed(run, "cannot write the trace " + run.tracePath + ": " + run.trace.error());
+  }
+}
+
 void OnStateChange(std::int32_t from, std::int32_t to) {
+  SaveAtGameEvents(from, to);
   if (activeRun != nullptr) {
-    activeRun->trace.Write(StateLine(activeRun->backend->now(), from, to));
+    WriteTrace(*activeRun, StateLine(activeRun->backend->now(), from, to));
   }
 }
 
 void OnPlayFrame(std::uint32_t gateTime, const FrameKeys& keys) {
   if (activeRun != nullptr) {
-    activeRun->trace.Write(FrameLine(RecordPlayFrame(gateTime, keys)));
+    WriteTrace(*activeRun, FrameLine(RecordPlayFrame(gateTime, keys)));
   }
 }
 
@@ -64,8 +84,9 @@ void WriteCapture(ActiveRun& run, std::uint32_t time) {
       EncodePng(backend.frameWidth(), backend.frameHeight(),
                 PixelsToRgb(backend.lastFrame().data(), backend.frameWidth(), backend.frameHeight(),
                             backend.frameIs565()));
-  if (png.empty() || !WriteFile(path.string(), png)) {
-    std::fprintf(stderr, "chompo-sim: cannot write %s\n", path.c_str());
+  std::string reason = "the picture cannot be encoded";
+  if (png.empty() || !WriteFileWhole(path.string(), png, reason)) {
+    OutputFailed(run, "cannot write " + path.string() + ": " + reason);
   }
 }
 
@@ -77,34 +98,52 @@ void CaptureDue(ActiveRun& run, std::uint64_t upTo) {
     return;
   }
   std::uint32_t time = 0;
-  while (run.schedule->TakeDue(upTo, time)) {
+  while (!run.outputFailed && run.schedule->TakeDue(upTo, time)) {
     WriteCapture(run, time);
   }
 }
 
-// The last captures and the exit line, however the run ends.
-void FinishRun(ActiveRun& run, int code) {
+// Failures first: output that could not be written, then a best score that
+// could not be saved, then how the run ended.
+int ExitStatus(const ActiveRun& run, int code) {
+  if (run.outputFailed) {
+    return kOutputFailedExitCode;
+  }
+  return BestScoreSaveFailed() ? kBestScoreNotSavedExitCode : code;
+}
+
+// The last captures and the exit line, however the run ends. Returns the
+// run's exit status.
+int FinishRun(ActiveRun& run, int code) {
   CaptureDue(run, run.backend->elapsed());
-  run.trace.Write(ExitLine(run.backend->now(), code));
-  run.trace.Close();
+  if (run.trace.IsOpen()) {
+    WriteTrace(run, ExitLine(run.backend->now(), ExitStatus(run, code)));
+    if (!run.trace.Close()) {
+      OutputFailed(run, "cannot write the trace " + run.tracePath + ": " + run.trace.error());
+    }
+  }
+  return ExitStatus(run, code);
+}
+
+[[noreturn]] void EndRun(int code) {
+  const int status = FinishRun(*activeRun, code);
+  std::fflush(nullptr);
+  std::_Exit(status);
 }
 
 void OnDeadline() {
-  if (activeRun == nullptr) {
-    return;
-  }
-  FinishRun(*activeRun, kUntilExitCode);
-  std::fflush(nullptr);
   // The game is somewhere inside a step; ending here, without unwinding or
   // destroying its objects, is what a deadline means.
-  std::_Exit(kUntilExitCode);
+  if (activeRun != nullptr) {
+    EndRun(kUntilExitCode);
+  }
 }
 
 // The platform ends the program itself when a close had to be answered
 // from inside a screen; the trace still gets its last line.
 void OnEndProcess(int code) {
   if (activeRun != nullptr) {
-    FinishRun(*activeRun, code);
+    EndRun(code);
   }
 }
 
@@ -165,8 +204,9 @@ int RunSimulation(const SimOptions& options) {
     run->framesDir = framesDir;
     run->schedule.emplace(options.frameAt, options.frameEvery);
   }
-  if (!tracePath.empty() && !run->trace.Open(tracePath.string())) {
-    Refuse("cannot write the trace " + tracePath.string());
+  run->tracePath = tracePath.string();
+  if (!tracePath.empty() && !run->trace.Open(run->tracePath)) {
+    Refuse("cannot write the trace " + run->tracePath + ": " + run->trace.error());
     return kRefusedExitCode;
   }
   platform::SetDataFolder(*search.found);
@@ -179,6 +219,9 @@ int RunSimulation(const SimOptions& options) {
   // Only captures read the presented picture; copying it on every flip
   // would cost a tenth of a play run.
   backendOptions.keepLastFrame = run->schedule.has_value();
+  // An interrupted run ends as a closed window does: best score saved,
+  // exit line written.
+  backendOptions.quitOnSignals = true;
   auto* backend = new platform::HeadlessBackend(backendOptions);
   platform::ResetCore();
   platform::SetBackend(backend);
@@ -203,13 +246,13 @@ int RunSimulation(const SimOptions& options) {
   char commandLine[] = "";
   const int code = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
 
-  FinishRun(*run, code);
+  const int status = FinishRun(*run, code);
   gameStateWatcher = nullptr;
   playFrameWatcher = nullptr;
   backend->SetCallWatcher({});
   backend->SetEndWatcher({});
   activeRun = nullptr;
-  return code;
+  return status;
 }
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -80,12 +81,12 @@ std::string ParseLine(std::string_view line, bool& isEvent, platform::ScriptEven
   // likely a slip than a wish.
   for (char c : words[0]) {
     if (std::isdigit(static_cast<unsigned char>(c)) == 0) {
-      return "time '" + words[0] + "' is not a whole number of milliseconds";
+      return "time '" + ShownToken(words[0]) + "' is not a whole number of milliseconds";
     }
   }
   std::uint32_t time = 0;
   if (!ParseUnsigned32(words[0], time)) {
-    return "time '" + words[0] + "' is above 4294967295";
+    return "time '" + ShownToken(words[0]) + "' is above 4294967295";
   }
   if (words.size() < 2) {
     return "an action must follow the time";
@@ -93,7 +94,7 @@ std::string ParseLine(std::string_view line, bool& isEvent, platform::ScriptEven
   Kind kind = Kind::Press;
   bool needsKey = false;
   if (!ActionKind(Lower(words[1]), kind, needsKey)) {
-    return "unknown action '" + words[1] + "' (press, release, activate, deactivate, close)";
+    return "unknown action '" + ShownToken(words[1]) + "' (press, release, activate, deactivate, close)";
   }
   int virtualKey = 0;
   if (needsKey) {
@@ -102,13 +103,14 @@ std::string ParseLine(std::string_view line, bool& isEvent, platform::ScriptEven
     }
     virtualKey = platform::VirtualKeyFromName(Upper(words[2]));
     if (virtualKey < 0) {
-      return "unknown key '" + words[2] + "' (LEFT RIGHT UP DOWN SPACE ESCAPE F1-F12 RETURN A-Z 0-9)";
+      return "unknown key '" + ShownToken(words[2]) +
+             "' (LEFT RIGHT UP DOWN SPACE ESCAPE F1-F12 RETURN A-Z 0-9)";
     }
     if (words.size() > 3) {
-      return "unexpected '" + words[3] + "' after the key";
+      return "unexpected '" + ShownToken(words[3]) + "' after the key";
     }
   } else if (words.size() > 2) {
-    return "'" + words[1] + "' takes no key, found '" + words[2] + "'";
+    return "'" + words[1] + "' takes no key, found '" + ShownToken(words[2]) + "'";
   }
   isEvent = true;
   event = platform::ScriptEvent{time, kind, virtualKey};
@@ -146,15 +148,27 @@ ScriptResult ParseScript(std::string_view text) {
 }
 
 ScriptResult ReadScriptFile(const std::string& path) {
+  ScriptResult result;
+  // Looked at before it is opened: a FIFO would block, and a folder reads
+  // as an empty script.
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error) {
+    result.error = "cannot read the script " + path + ": " + error.message();
+    return result;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    result.error = "the script " + path + " is not a regular file";
+    return result;
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    ScriptResult result;
     result.error = "cannot read the script " + path;
     return result;
   }
   std::ostringstream contents;
   contents << file.rdbuf();
-  ScriptResult result = ParseScript(contents.str());
+  result = ParseScript(contents.str());
   if (!result.ok) {
     result.error = path + ": " + result.error;
   }

@@ -1,6 +1,12 @@
 #include "sim/sim_trace.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cinttypes>
+#include <cstdio>
+#include <cstring>
 
 namespace sim {
 
@@ -76,24 +82,46 @@ TraceWriter::~TraceWriter() { Close(); }
 
 bool TraceWriter::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "wb");
-  return file_ != nullptr;
+  error_.clear();
+  do {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) error_ = std::strerror(errno);
+  return fd_ >= 0;
 }
 
-void TraceWriter::Write(const std::string& line) {
-  if (file_ == nullptr) {
-    return;
+bool TraceWriter::Write(const std::string& line) {
+  if (fd_ < 0) {
+    return true;
   }
-  std::fwrite(line.data(), 1, line.size(), file_);
-  std::fputc('\n', file_);
-  std::fflush(file_);
+  const std::string text = line + '\n';
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = ::write(fd_, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      error_ = written == 0 ? "nothing written" : std::strerror(errno);
+      ::close(fd_);
+      fd_ = -1;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
 }
 
-void TraceWriter::Close() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
-    file_ = nullptr;
+bool TraceWriter::Close() {
+  if (fd_ < 0) {
+    return true;
   }
+  const bool closed = ::close(fd_) == 0;
+  if (!closed) {
+    error_ = std::strerror(errno);
+  }
+  fd_ = -1;
+  return closed;
 }
 
 }  // namespace sim

@@ -1,9 +1,8 @@
-// The trace: JSON Lines, one object a line, flushed line by line so that a
-// run that crashes keeps everything up to the crash.
+// The trace: JSON Lines, one object a line, each handed to the system as it
+// is written so that a run that crashes keeps everything up to the crash.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace sim {
@@ -52,13 +51,19 @@ class TraceWriter {
 
   // Creates or empties the file.
   bool Open(const std::string& path);
-  bool IsOpen() const { return file_ != nullptr; }
-  // Writes the line and a newline, then flushes. Does nothing when closed.
-  void Write(const std::string& line);
-  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  // Writes the line and a newline at once. Does nothing when closed. False
+  // when the line did not reach the file whole: the file is then closed and
+  // error() says why.
+  bool Write(const std::string& line);
+  // False, with the reason in error(), when the system reports a failure on
+  // closing.
+  bool Close();
+  const std::string& error() const { return error_; }
 
  private:
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
+  std::string error_;
 };
 
 }  // namespace sim

@@ -39,7 +39,7 @@ class CatalogueTest : public ::testing::Test {
     soundDevice.Close();
     gameStateWatcher = nullptr;
   }
-  DisplayRig rig_{{}, &display};
+  DisplayRig rig_{{.recordSoundCalls = true}, &display};
   TempFolder dir_;
 };
 

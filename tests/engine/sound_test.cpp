@@ -32,7 +32,7 @@ class SoundTest : public ::testing::Test {
     return copy;
   }
 
-  DisplayRig rig_{platform::HeadlessOptions{.mixAudio = true, .audioRate = 8000}};
+  DisplayRig rig_{platform::HeadlessOptions{.mixAudio = true, .audioRate = 8000, .recordSoundCalls = true}};
   TempFolder dir_;
   SoundDevice device_;
 };
@@ -116,7 +116,7 @@ TEST_F(SoundTest, ChunksInEitherOrderAndRewindRestartsWhilePlayAloneRunsOn) {
 }
 
 TEST(NoSoundDevice, EverythingIsSilent) {
-  DisplayRig rig(platform::HeadlessOptions{.soundDevice = false});
+  DisplayRig rig(platform::HeadlessOptions{.soundDevice = false, .recordSoundCalls = true});
   TempFolder dir;
   SoundDevice device;
   EXPECT_FALSE(device.Open(nullptr));

@@ -66,6 +66,9 @@ cp "$XDG_CONFIG_HOME/chompo/chompo.ini" "$work/settings.ini"
 
 # The real window, under a small window manager.
 cat >"$work/session.sh" <<SESSION
+# Job control: a job started in the background of a script would otherwise
+# begin with SIGINT ignored, which the game rightly keeps ignoring.
+set -m
 openbox >/dev/null 2>&1 &
 sleep 1
 "$chompo" --windowed >"$work/out.log" 2>&1 &

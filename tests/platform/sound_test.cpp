@@ -82,7 +82,7 @@ TEST(MixerTest, PlayingVoicesAreSummedScaledByTheVolumeAndClipped) {
 
 class SoundDeviceTest : public ::testing::Test {
  protected:
-  HeadlessEnv env_{{.clockStart = 0x1000, .mixAudio = true, .audioRate = 44100}};
+  HeadlessEnv env_{{.clockStart = 0x1000, .mixAudio = true, .audioRate = 44100, .recordSoundCalls = true}};
   IDirectSound* device_ = nullptr;
 
   void SetUp() override { ASSERT_EQ(DirectSoundCreate(nullptr, &device_, nullptr), DS_OK); }

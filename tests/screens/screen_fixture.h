@@ -244,7 +244,7 @@ class ScreenTest : public ::testing::Test {
     });
   }
 
-  support::HeadlessEnv env_;
+  support::HeadlessEnv env_{{.recordSoundCalls = true}};
 };
 
 }  // namespace screentest

@@ -1,8 +1,15 @@
 // Whole runs of chompo-sim: quitting, the window's focus, the clock's wrap,
 // and what the runner refuses.
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "e2e_support.h"
+#include "support/files.h"
 
 namespace e2e {
 namespace {
@@ -125,13 +132,135 @@ TEST(SimEndToEnd, WhatTheRunnerCannotUseIsRefusedBeforeAnythingRuns) {
   EXPECT_EQ(workspace.ReadHighScore(), 1234);
 
   EXPECT_EQ(workspace.RunRaw({"--help"}).exitCode, 0);
-  for (const std::string& refused :
-       {std::string("--until=soon"), "--data=" + workspace.root() + "/missing"}) {
+  // A folder as the script would run as an empty one.
+  for (const std::string& refused : {std::string("--until=soon"), "--data=" + workspace.root() + "/missing",
+                                     "--script=" + workspace.root()}) {
     const SimRun refusal = workspace.RunRaw({refused});
     EXPECT_EQ(refusal.exitCode, 64) << refused;
     EXPECT_NE(refusal.errors.find(refused.substr(refused.find('=') + 1)), std::string::npos)
         << refusal.errors;
   }
+}
+
+// Interrupting the runner ends the run the way the close button does: the
+// best score is saved, the exit line written, and the status is 0.
+TEST(SimEndToEnd, InterruptsEndTheRunAsClosingTheWindowDoes) {
+  SimWorkspace workspace({LongWalkStage()});
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    workspace.WriteHighScore(5);
+    // Both dots are eaten long before the trace holds 200 KB.
+    const SimRun run =
+        workspace.Run(kStartGame, {"--until", "4000000000"},
+                      {.fileSizeLimit = std::nullopt, .signal = signal, .signalAfterBytes = 200000});
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    ASSERT_FALSE(run.trace.empty());
+    EXPECT_EQ(run.trace.back().Str("event") + run.trace.back().Str("code"), "exit0");
+    EXPECT_EQ(workspace.ReadHighScore(), 20);
+  }
+}
+
+// A run whose best score could not be saved ends with status 74, having
+// said why, and leaves what stood there.
+TEST(SimEndToEnd, ABestScoreThatCannotBeSavedEndsTheRunWithStatus74) {
+  SimWorkspace workspace({LongWalkStage()});
+  const std::string quit = std::string(kStartGame) + "5600 press ESCAPE\n";
+  ASSERT_TRUE(support::WriteText(workspace.root() + "/quit.txt", quit));
+  const std::vector<std::string> plain = {"--data", workspace.dataDir(), "--script",
+                                          workspace.root() + "/quit.txt"};
+  const struct {
+    const char* what;
+    const char* link;  // a symbolic link in place of the file, or a folder
+    const char* reason;
+  } cases[] = {{"a folder in its place", nullptr, "it is a folder"},
+               {"a link into a folder that is not there", "gone/HighScore.sco", std::strerror(ENOENT)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(workspace.scorePath());
+    if (c.link == nullptr) {
+      std::filesystem::create_directory(workspace.scorePath());
+    } else {
+      std::filesystem::create_symlink(c.link, workspace.scorePath());
+    }
+    const SimRun run = workspace.RunRaw(plain);
+    EXPECT_EQ(run.exitCode, 74) << run.errors;
+    EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+    EXPECT_NE(run.errors.find(workspace.scorePath() + ": " + c.reason), std::string::npos) << run.errors;
+    EXPECT_EQ(std::filesystem::is_directory(workspace.scorePath()), c.link == nullptr);
+  }
+  std::filesystem::remove_all(workspace.scorePath());
+}
+
+// The trace and the pictures are checked as they are written: a failure
+// ends the run through the window's close with status 73, says why, and
+// never leaves a picture cut short under its name.
+TEST(SimEndToEnd, OutputThatCannotBeWrittenEndsTheRunWithStatus73) {
+  SimWorkspace workspace({LongWalkStage()});
+  ASSERT_TRUE(support::WriteText(workspace.root() + "/start.txt", kStartGame));
+  const std::vector<std::string> base = {
+      "--data", workspace.dataDir(), "--script", workspace.root() + "/start.txt", "--until", "60000"};
+  const std::string trace = workspace.root() + "/trace.jsonl";
+  const struct {
+    const char* what;
+    std::vector<std::string> extra;
+    std::optional<std::uint64_t> limit;
+    std::string message;
+    std::int32_t best;  // saved by the close: 20 once both dots are eaten
+  } cases[] = {
+      {"the trace on the always-full device",
+       {"--trace", "/dev/full"},
+       std::nullopt,
+       "cannot write the trace /dev/full: No space left on device",
+       5},
+      // Play starts at 5 s and its frames fill 100 KB within 4 s.
+      {"the trace on a disk that fills up",
+       {"--trace", trace},
+       100000,
+       "cannot write the trace " + trace + ": File too large",
+       20},
+      {"pictures on a disk that takes no whole picture",
+       {"--frames", workspace.framesDir(), "--frame-every", "1000"},
+       1000,
+       "cannot write " + workspace.framesDir() + "/frame-00001000.png: File too large",
+       5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    workspace.WriteHighScore(5);
+    std::vector<std::string> args = base;
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const SimRun run = workspace.RunRaw(args, {.fileSizeLimit = c.limit});
+    EXPECT_EQ(run.exitCode, 73) << run.errors;
+    EXPECT_NE(run.errors.find("chompo-sim: " + c.message), std::string::npos) << run.errors;
+    EXPECT_EQ(workspace.ReadHighScore(), c.best);
+  }
+  std::error_code error;
+  EXPECT_EQ(std::filesystem::file_size(trace, error), 100000u) << "the trace stopped at the limit";
+  EXPECT_TRUE(std::filesystem::is_empty(workspace.framesDir())) << "a picture or its part was left";
+}
+
+// Root writes past permissions, so this needs a plain user.
+TEST(SimEndToEnd, FoldersWithoutWritePermissionEndTheRunWithTheirStatus) {
+  if (::geteuid() == 0) GTEST_SKIP() << "run as root: permissions do not hold root back";
+  SimWorkspace workspace({LongWalkStage()});
+  std::filesystem::create_directory(workspace.framesDir());
+  const auto readOnly = std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec;
+  const std::string start = std::string(kStartGame) + "5600 press ESCAPE\n";
+  // The best score's folder, then the pictures' folder.
+  std::filesystem::permissions(workspace.dataDir(), readOnly);
+  const SimRun noSave = workspace.Run(start, {"--until", "30000"});
+  std::filesystem::permissions(workspace.dataDir(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(noSave.exitCode, 74) << noSave.errors;
+  EXPECT_NE(noSave.errors.find("cannot save the best score in " + workspace.scorePath()), std::string::npos)
+      << noSave.errors;
+  std::filesystem::permissions(workspace.framesDir(), readOnly);
+  const SimRun noPictures =
+      workspace.Run(start, {"--until", "30000", "--frames", workspace.framesDir(), "--frame-at", "1000"});
+  std::filesystem::permissions(workspace.framesDir(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(noPictures.exitCode, 73) << noPictures.errors;
+  EXPECT_NE(noPictures.errors.find("cannot write " + workspace.framesDir() + "/frame-00001000.png"),
+            std::string::npos)
+      << noPictures.errors;
 }
 
 }  // namespace

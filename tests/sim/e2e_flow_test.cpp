@@ -134,6 +134,7 @@ TEST(SimEndToEnd, AFullGamePlaysAllTenStagesWithItsCutScenesAndStartsAfresh) {
 
 TEST(SimEndToEnd, LosingEveryLifeEndsTheGameAndTheNextOneStartsAtStageOne) {
   SimWorkspace workspace({AmbushStage()});
+  workspace.WriteHighScore(5);
   const SimRun run =
       workspace.Run(SpaceTaps(100, 40000, 1000),
                     {"--until", "40000", "--frames", workspace.framesDir(), "--frame-every", "1000"});
@@ -158,6 +159,8 @@ TEST(SimEndToEnd, LosingEveryLifeEndsTheGameAndTheNextOneStartsAtStageOne) {
   ASSERT_NE(first, nullptr);
   // A new game starts the stage with all its dots.
   ExpectFields(*first, {{"stage", 1}, {"lives", 2}, {"score", 0}, {"highScore", 20}, {"dotCount", 3}});
+  EXPECT_EQ(workspace.ReadHighScore(), 20)
+      << "the game over saved the best score before --until ended the run";
 
   // "GAME OVER" alone on a cleared screen.
   const RgbImage over = workspace.Frame((run.states[6].time / 1000 + 2) * 1000);

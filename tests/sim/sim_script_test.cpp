@@ -22,6 +22,7 @@ TEST(SimScript, NamesEveryKey) {
 }
 
 TEST(SimScript, RefusesAMalformedLineByNumberAndKeepsNothing) {
+  const std::string longKey = "100 press " + std::string(10 << 20, 'K') + "\n";
   const std::tuple<const char*, int, const char*> cases[] = {
       // the script, the bad line, what it names
       {"100 press SPACE\n200 prss SPACE\n", 2, "prss"},
@@ -34,6 +35,7 @@ TEST(SimScript, RefusesAMalformedLineByNumberAndKeepsNothing) {
       {"4294967296 close\n", 1, "4294967296"},
       {"100\n", 1, "action"},
       {"press SPACE 100\n", 1, "press"},
+      {longKey.c_str(), 1, "'KKKKKKKK"},
   };
   for (const auto& [text, line, mentions] : cases) {
     const sim::ScriptResult result = sim::ParseScript(text);
@@ -42,6 +44,7 @@ TEST(SimScript, RefusesAMalformedLineByNumberAndKeepsNothing) {
     EXPECT_EQ(result.errorLine, line) << text;
     EXPECT_NE(result.error.find("line " + std::to_string(line)), std::string::npos) << result.error;
     EXPECT_NE(result.error.find(mentions), std::string::npos) << result.error;
+    EXPECT_LT(result.error.size(), 200u) << "a bad word is shown only in part";
   }
   const sim::ScriptResult missing = sim::ReadScriptFile("/nonexistent/chompo/script.txt");
   EXPECT_FALSE(missing.ok);

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
+#include <thread>
 
 #include "support/files.h"
 
@@ -87,30 +91,48 @@ void SimWorkspace::WriteHighScore(std::int32_t value) const {
   std::string bytes;
   support::PutLe(bytes, static_cast<std::uint32_t>(value), 4);
   std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(folder_.scorePath()).parent_path(), error);
-  if (!support::WriteText(folder_.scorePath(), bytes)) {
+  std::filesystem::create_directories(std::filesystem::path(scorePath()).parent_path(), error);
+  if (!support::WriteText(scorePath(), bytes)) {
     ADD_FAILURE() << "cannot write the best score";
   }
 }
 
 std::optional<std::int32_t> SimWorkspace::ReadHighScore() const {
-  const std::string bytes = support::ReadText(folder_.scorePath());
+  const std::string bytes = support::ReadText(scorePath());
   std::int32_t value = 0;  // little-endian, as on every machine the tests run on
   std::memcpy(&value, bytes.data(), std::min<std::size_t>(bytes.size(), 4));
   return bytes.size() == 4 ? std::optional(value) : std::nullopt;
 }
 
-SimRun SimWorkspace::RunRaw(const std::vector<std::string>& args) const {
+SimRun SimWorkspace::RunRaw(const std::vector<std::string>& args, const Disturbance& disturbance) const {
+  // timeout hands the signals it gets on to the run.
   std::vector<std::string> command = {"timeout", "-k", "5", "240"};
   for (std::string& part : folder_.Command(args)) command.push_back(std::move(part));
   SimRun run;
-  run.exitCode = support::RunProgram(command, root() + "/errors.txt");
+  const int child = support::StartProgram(command, root() + "/errors.txt", disturbance.fileSizeLimit);
+  if (disturbance.signal != 0) {
+    const auto tracePath = std::find(args.begin(), args.end(), "--trace");
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto traceSize = [&]() -> std::uintmax_t {
+      std::error_code missing;
+      const std::uintmax_t size = std::filesystem::file_size(tracePath[1], missing);
+      return missing ? 0 : size;
+    };
+    while (tracePath != args.end() && tracePath + 1 != args.end() &&
+           traceSize() < disturbance.signalAfterBytes && std::chrono::steady_clock::now() < giveUp) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now(), giveUp) << "the trace never grew to the size to signal at";
+    ::kill(child, disturbance.signal);
+  }
+  run.exitCode = support::WaitProgram(child);
   EXPECT_NE(run.exitCode, 124) << "chompo-sim ran for four minutes and was stopped";
   run.errors = support::ReadText(root() + "/errors.txt");
   return run;
 }
 
-SimRun SimWorkspace::Run(const std::string& script, const std::vector<std::string>& extra) const {
+SimRun SimWorkspace::Run(const std::string& script, const std::vector<std::string>& extra,
+                         const Disturbance& disturbance) const {
   const std::string tracePath = root() + "/trace.jsonl";
   if (!support::WriteText(root() + "/script.txt", script)) {
     ADD_FAILURE() << "cannot write the script";
@@ -119,7 +141,7 @@ SimRun SimWorkspace::Run(const std::string& script, const std::vector<std::strin
   std::vector<std::string> args = {"--data",  dataDir(), "--script", root() + "/script.txt",
                                    "--trace", tracePath};
   args.insert(args.end(), extra.begin(), extra.end());
-  SimRun run = RunRaw(args);
+  SimRun run = RunRaw(args, disturbance);
   const auto clockStart = std::find(extra.begin(), extra.end(), "--clock-start");
   if (clockStart != extra.end() && clockStart + 1 != extra.end()) {
     run.clockStart = static_cast<std::uint32_t>(std::stoul(clockStart[1], nullptr, 0));

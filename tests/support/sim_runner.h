@@ -47,6 +47,14 @@ struct SimRun {
   std::uint32_t Elapsed(const TraceLine& line) const { return Elapsed(line.Int("t")); }
 };
 
+// How a run is disturbed: a disk that fills up, a signal once it has run
+// for a while.
+struct Disturbance {
+  std::optional<std::uint64_t> fileSizeLimit;  // bytes any file may reach (support::StartProgram)
+  int signal = 0;                              // sent once the trace holds signalAfterBytes
+  std::uint64_t signalAfterBytes = 0;
+};
+
 // A support::SimFolder whose runs and pictures are read back and checked.
 class SimWorkspace {
  public:
@@ -57,13 +65,16 @@ class SimWorkspace {
   std::string dataDir() const { return folder_.dataDir(); }
   std::string framesDir() const { return folder_.framesDir(); }
 
+  // Where the runs keep the best score.
+  std::string scorePath() const { return folder_.scorePath(); }
   void WriteHighScore(std::int32_t value) const;
   std::optional<std::int32_t> ReadHighScore() const;
 
   // Runs with exactly these arguments; no trace is read.
-  SimRun RunRaw(const std::vector<std::string>& args) const;
+  SimRun RunRaw(const std::vector<std::string>& args, const Disturbance& disturbance = {}) const;
   // Runs with --data, --script (this text) and --trace set, plus extra.
-  SimRun Run(const std::string& script, const std::vector<std::string>& extra) const;
+  SimRun Run(const std::string& script, const std::vector<std::string>& extra,
+             const Disturbance& disturbance = {}) const;
   // A captured picture, by virtual ms; fails the test when unreadable.
   RgbImage Frame(std::uint32_t elapsedMs) const;
 

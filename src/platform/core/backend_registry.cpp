@@ -8,12 +8,13 @@
 #include <thread>
 
 #include "platform/backend.h"
+#include "platform/score_file.h"
 
 namespace platform {
 
 void Backend::EndProcess(int exitCode) {
   std::fflush(nullptr);
-  std::_Exit(exitCode);
+  std::_Exit(exitCode == 0 && ScoreSaveFailed() ? kScoreNotSavedExitCode : exitCode);
 }
 
 namespace {

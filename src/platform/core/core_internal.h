@@ -9,4 +9,8 @@ namespace platform {
 // back end compare it to know whether that back end is still theirs.
 std::uint32_t CoreGeneration();
 
+// Forgets the failed saves of the best score and what was reported about
+// them (ResetCore).
+void ForgetScoreSaves();
+
 }  // namespace platform

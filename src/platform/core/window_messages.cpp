@@ -132,6 +132,7 @@ void ResetCore() {
   const std::uint32_t generation = core.generation + 1;
   core = CoreState{};
   core.generation = generation;
+  ForgetScoreSaves();
 }
 
 }  // namespace platform

@@ -6,12 +6,19 @@
 #include <utility>
 
 #include "platform/mixer.h"
+#include "platform/quit_signals.h"
 #include "platform/win32.h"
 
 namespace platform {
 
 HeadlessBackend::HeadlessBackend(HeadlessOptions options)
-    : options_(options), clock_(options.clockStart), pause_(options_.pauseAllowed) {}
+    : options_(options), clock_(options.clockStart), pause_(options_.pauseAllowed) {
+  if (options_.quitOnSignals) InstallQuitSignals();
+}
+
+HeadlessBackend::~HeadlessBackend() {
+  if (options_.quitOnSignals) RestoreQuitSignals();
+}
 
 void HeadlessBackend::AddEvents(const std::vector<ScriptEvent>& events) {
   events_.erase(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(nextEvent_));
@@ -134,7 +141,9 @@ bool HeadlessBackend::OpenAudio(Mixer& mixer) {
 
 void HeadlessBackend::CloseAudio() { mixer_ = nullptr; }
 
-void HeadlessBackend::RecordSoundCall(const SoundCall& call) { soundCalls_.push_back({clock_, call}); }
+void HeadlessBackend::RecordSoundCall(const SoundCall& call) {
+  if (options_.recordSoundCalls) soundCalls_.push_back({clock_, call});
+}
 
 void HeadlessBackend::Advance(std::uint32_t ms) {
   // The deadline callback may end the run by unwinding through here.
@@ -176,6 +185,10 @@ void HeadlessBackend::MoveClock(std::uint32_t ms) {
 }
 
 void HeadlessBackend::ApplyDueEvents(bool pumping) {
+  if ((options_.quitOnSignals && TakeQuitSignal()) || closeRequested_) {
+    closeRequested_ = false;
+    PostClose();
+  }
   while (nextEvent_ < events_.size() && events_[nextEvent_].time <= elapsed()) {
     const ScriptEvent event = events_[nextEvent_];
     const bool pauseKey = pause_.enabled() && event.kind == ScriptEvent::Kind::Press &&

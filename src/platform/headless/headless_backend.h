@@ -1,7 +1,8 @@
 // The back end of the tests and the simulation runner: no window and no
 // device. Input comes from a script with virtual times, presented frames
-// stay in memory, sound calls are recorded and the playing buffers can be
-// mixed into an in-memory stream.
+// stay in memory, sound calls can be recorded and the playing buffers can be
+// mixed into an in-memory stream. Nothing it keeps grows with the length of
+// a run unless asked for (recordSoundCalls, mixAudio).
 //
 // The virtual clock is a contract the tests rely on. It moves only:
 //  - by n at Sleep(n);
@@ -58,8 +59,12 @@ struct HeadlessOptions {
   bool mixAudio = false;    // mix the playing buffers into audio() as time passes
   int audioRate = 44100;
   bool displayModeFails = false;
-  bool windowFails = false;   // CreateWindowExA returns no window
-  bool keepLastFrame = true;  // false: Present copies nothing, lastFrame() stays empty
+  bool windowFails = false;       // CreateWindowExA returns no window
+  bool keepLastFrame = true;      // false: Present copies nothing, lastFrame() stays empty
+  bool recordSoundCalls = false;  // keep every sound call for soundCalls()
+  // SIGINT, SIGTERM and SIGHUP close the window (platform/quit_signals.h)
+  // for as long as the back end lives.
+  bool quitOnSignals = false;
   // Whether a pause may begin now (the program says: during play); empty:
   // P and Pause are ordinary keys.
   std::function<bool()> pauseAllowed{};
@@ -70,6 +75,9 @@ class HeadlessBackend : public Backend {
   static constexpr std::uint32_t kIdleReadsPerMs = 1000;
 
   explicit HeadlessBackend(HeadlessOptions options = {});
+  ~HeadlessBackend() override;
+  HeadlessBackend(const HeadlessBackend&) = delete;
+  HeadlessBackend& operator=(const HeadlessBackend&) = delete;
 
   // Script: events sorted by time (stable for equal times). Events whose
   // time has already passed take effect at the next pump or clock move.
@@ -86,6 +94,9 @@ class HeadlessBackend : public Backend {
   void SetCallWatcher(std::function<void()> watcher);
   // Called by EndProcess with the exit code before the process ends.
   void SetEndWatcher(std::function<void(int)> watcher);
+  // Closes the window at the next pump or clock move, as a scripted close
+  // would (safe from anywhere, watchers included).
+  void RequestClose() { closeRequested_ = true; }
 
   // The back end's own clock, which runs on through a pause; the game reads
   // gameNow().
@@ -108,6 +119,7 @@ class HeadlessBackend : public Backend {
   bool frameIs565() const { return frameIs565_; }
   std::uint32_t presentCount() const { return presentCount_; }
 
+  // Every sound call since the start (recordSoundCalls only).
   const std::vector<RecordedSoundCall>& soundCalls() const { return soundCalls_; }
   // Interleaved stereo 16-bit samples at options().audioRate, from the first
   // OpenAudio on (mixAudio only); silence is kept flowing after CloseAudio so
@@ -166,6 +178,7 @@ class HeadlessBackend : public Backend {
   std::uint32_t deadline_ = 0;
   bool hasDeadline_ = false;
   bool deadlineFired_ = false;
+  bool closeRequested_ = false;
   std::function<void()> onDeadline_;
   std::function<void(const FrameView&, std::uint32_t)> presentWatcher_;
   std::function<void()> callWatcher_;

@@ -13,10 +13,10 @@
 #include <utility>
 
 #include "platform/mixer.h"
+#include "platform/quit_signals.h"
 #include "platform/sdl/key_map.h"
 #include "platform/sdl/letterbox.h"
 #include "platform/sdl/pixel_expand.h"
-#include "platform/sdl/quit_signals.h"
 #include "platform/sdl/renderer_choice.h"
 #include "platform/win32.h"
 

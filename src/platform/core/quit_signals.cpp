@@ -1,14 +1,16 @@
-#include "platform/sdl/quit_signals.h"
+#include "platform/quit_signals.h"
 
 #include <csignal>
+#include <cstddef>
+#include <iterator>
 
 namespace platform {
 namespace {
 
 volatile std::sig_atomic_t signalReceived = 0;
 volatile std::sig_atomic_t signalPending = 0;
-struct sigaction previousInt {};
-struct sigaction previousTerm {};
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previous[std::size(kQuitSignals)]{};
 bool installed = false;
 
 void OnQuitSignal(int signalNumber) {
@@ -30,15 +32,17 @@ void InstallQuitSignals() {
   struct sigaction action {};
   action.sa_handler = OnQuitSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, &previousInt);
-  sigaction(SIGTERM, &action, &previousTerm);
+  for (std::size_t i = 0; i < std::size(kQuitSignals); ++i) {
+    sigaction(kQuitSignals[i], nullptr, &previous[i]);
+    // A signal the program was started with ignored (nohup) stays ignored.
+    if (previous[i].sa_handler != SIG_IGN) sigaction(kQuitSignals[i], &action, nullptr);
+  }
   installed = true;
 }
 
 void RestoreQuitSignals() {
   if (!installed) return;
-  sigaction(SIGINT, &previousInt, nullptr);
-  sigaction(SIGTERM, &previousTerm, nullptr);
+  for (std::size_t i = 0; i < std::size(kQuitSignals); ++i) sigaction(kQuitSignals[i], &previous[i], nullptr);
   installed = false;
 }
 
