@@ -11,6 +11,7 @@
 #include "main/data_check.h"
 #include "platform/backend.h"
 #include "platform/file_places.h"
+#include "platform/replay/session.h"
 #include "platform/sdl/sdl_backend.h"
 
 namespace {
@@ -64,6 +65,14 @@ void PrepareState() {
   platform::SetStateFolder("");
 }
 
+// The back end the game gets: the window's own, or the recorder or the
+// replayer (keeping to the recording's pace) over it; nullptr after saying why.
+platform::Backend* SessionBackend(platform::replay::Session& session, platform::SdlBackend& window) {
+  platform::replay::ReplayOptions options;
+  options.paced = true;
+  return session.Wrap(window, platform::replay::Source::Window, options);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +93,10 @@ int main(int argc, char** argv) {
   }
   if (const int status = PrepareData(line); status != 0) return status;
   PrepareState();
+  platform::replay::Session session("chompo", line.recordPath, line.playPath);
+  if (!session.Prepare(platform::DataFolder(), entry::DataFileNames())) {
+    return entry::kExitReplayMismatch;
+  }
 
   platform::SdlOptions options;
   options.fullScreen = line.fullScreen.value_or(!EnvironmentFlag("CHOMPO_WINDOWED"));
@@ -91,9 +104,11 @@ int main(int argc, char** argv) {
   // Never deleted: the game's global objects are destroyed after main
   // returns and may still reach the platform on their way out.
   auto* backend = new platform::SdlBackend(options);
-  platform::SetBackend(backend);
+  platform::Backend* gameBackend = SessionBackend(session, *backend);
+  if (gameBackend == nullptr) return entry::kExitCannotRecord;
+  platform::SetBackend(gameBackend);
   char commandLine[] = "";
-  const int exitCode = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
+  const int exitCode = session.Ended(WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT), true);
   const bool noDisplay = backend->noDisplay();
   backend->Shutdown();
   return noDisplay ? entry::kExitNoDisplay : exitCode;

@@ -75,6 +75,10 @@ class Backend {
   // from inside a screen that would otherwise have kept it waiting.
   [[noreturn]] virtual void EndProcess(int exitCode);
 
+ protected:
+  // For back ends that wrap another: the wrapped one hears the call too.
+  static void ForwardNoteCall(Backend& inner) { inner.NoteCall(); }
+
  private:
   // The game made a platform call other than a clock read. Reached only
   // through EnterCall, which every call of the platform core starts with.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/core/core_internal.h"
 #include "platform/file_places.h"
 
 namespace platform {
@@ -52,7 +53,7 @@ bool ReadValue(const std::string& path, std::int32_t& value) {
 
 }  // namespace
 
-std::int32_t ReadScoreFile(const char* fileName) {
+std::int32_t ReadStoredScore(const char* fileName) {
   EnterCall();
   if (fileName == nullptr || StateFolder().empty()) return 0;
   const std::string path = InFolder(StateFolder(), fileName);
