@@ -19,6 +19,8 @@ TEST(SimOptions, TakesTheOtherSpellingRepeatsAndTheWholeClock) {
   EXPECT_EQ(options.clockStart, 0xFFFFFF00u);
   EXPECT_EQ(options.frameAt, (std::vector<std::uint32_t>{30, 10, 20}));
   EXPECT_TRUE(ParseOptions({}).options.dataDir.empty()) << "searched when the run starts";
+  EXPECT_EQ(ParseOptions({"--record=r", "--script", "s"}).options.recordPath, "r");
+  EXPECT_EQ(ParseOptions({"--demo", "d", "--until", "5", "--trace", "t"}).options.demoPath, "d");
 }
 
 TEST(SimOptions, RefusesWhatItCannotUse) {
@@ -37,7 +39,12 @@ TEST(SimOptions, RefusesWhatItCannotUse) {
                                                          {"--frame-at", "10"},
                                                          {"--frame-at", "10,,20", "--frames", "f"},
                                                          {"--frames", "f"},
-                                                         {"--data="}};
+                                                         {"--data="},
+                                                         {"--record="},
+                                                         {"--demo"},
+                                                         {"--demo", "d", "--script", "s"},
+                                                         {"--demo", "d", "--clock-start", "0"},
+                                                         {"--record", "r", "--demo", "d"}};
   for (const auto& args : refused) {
     const sim::OptionsResult result = ParseOptions(args);
     EXPECT_FALSE(result.ok) << args[0];
