@@ -16,7 +16,7 @@ if [ "${1:-}" = --jobs ]; then
 fi
 seconds="${1:-60}"
 [ $# -gt 0 ] && shift
-all_targets=(bmp wave font high_score stage sim_script sim_options)
+all_targets=(bmp wave font high_score stage recording sim_script sim_options)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ] || ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]]; then
@@ -50,6 +50,7 @@ max_len() {
     font) echo 4200 ;;        # 4096 bytes of glyphs, and some past them
     high_score) echo 16 ;;    # 4 bytes
     stage) echo 4096 ;;       # one stage's records of both files
+    recording) echo 8192 ;;   # a minute or so of a session
     sim_script) echo 1024 ;;
     sim_options) echo 512 ;;
   esac

@@ -309,6 +309,8 @@ void BodyReader::Damage(const std::string& what) {
 
 bool BodyReader::Need(std::size_t bytes) {
   while (raw_.size() - rawPos_ < bytes) {
+    // What inflated before damage is still read.
+    if (!inflateError_.empty()) Damage(inflateError_);
     if (streamEnded_ || state_ == State::Damaged) return false;
     raw_.erase(raw_.begin(), raw_.begin() + static_cast<std::ptrdiff_t>(rawPos_));
     rawPos_ = 0;
@@ -322,9 +324,8 @@ bool BodyReader::Need(std::size_t bytes) {
     if (status == Z_STREAM_END) {
       streamEnded_ = true;
     } else if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_MEM_ERROR) {
-      Damage(std::string("the compressed items are damaged (") + (stream_.msg != nullptr ? stream_.msg : "") +
-             ")");
-      return false;
+      inflateError_ = std::string("the compressed items are damaged (") +
+                      (stream_.msg != nullptr ? stream_.msg : "") + ")";
     } else if (raw_.size() == had && stream_.avail_in == inputBefore) {
       return false;  // no more input: the bytes stop here
     }

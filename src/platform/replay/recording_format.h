@@ -175,6 +175,7 @@ class BodyReader {
   std::size_t size_;
   z_stream stream_{};
   bool streamEnded_ = false;
+  std::string inflateError_;  // inflate refused the bytes after those in raw_
   std::vector<std::uint8_t> raw_;
   std::size_t rawPos_ = 0;
   std::uint32_t lastClock_;

@@ -1,0 +1,165 @@
+// A whole stage-1 session played in the real window with keys pushed through
+// SDL's own queue, recorded, then replayed headless by chompo-sim and in the
+// window by chompo --play: the same state changes, play frames and score,
+// and a recording within its size budget.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "game/game_vars.h"
+#include "game/play_frame.h"
+#include "main/data_check.h"
+#include "platform/file_places.h"
+#include "platform/replay/recorder.h"
+#include "platform/sdl/sdl_backend.h"
+#include "support/files.h"
+#include "support/sim_folder.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+// About 50 KB a minute of play.
+constexpr double kBudgetBytesPerMinute = 50.0 * 1024;
+
+struct Session {
+  std::vector<std::pair<int, int>> states;
+  std::vector<std::uint32_t> frameTimes;  // the frame gate's readings
+  std::int32_t lastScore = -1;
+};
+
+Session played;
+
+void PushKey(SDL_Keycode key, bool down) {
+  SDL_Event event{};
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.sym = key;
+  SDL_PushEvent(&event);
+}
+
+// Screens that poll the keyboard see a key only while it is held.
+void Tap(SDL_Keycode key) {
+  PushKey(key, true);
+  static SDL_Keycode released;
+  released = key;
+  SDL_AddTimer(
+      150,
+      [](Uint32, void*) -> Uint32 {
+        PushKey(released, false);
+        return 0;
+      },
+      nullptr);
+}
+
+// What chompo-sim's trace says of the same things.
+Session FromTrace(const std::string& path) {
+  Session session;
+  std::ifstream trace(path);
+  auto number = [](const std::string& line, const char* field) {
+    const std::size_t at = line.find(std::string("\"") + field + "\":");
+    return at == std::string::npos ? -1L
+                                   : std::strtol(line.c_str() + at + std::strlen(field) + 3, nullptr, 10);
+  };
+  for (std::string line; std::getline(trace, line);) {
+    if (line.find("\"event\":\"state\"") != std::string::npos) {
+      session.states.emplace_back(number(line, "from"), number(line, "to"));
+    } else if (line.find("\"event\":\"frame\"") != std::string::npos) {
+      session.frameTimes.push_back(static_cast<std::uint32_t>(number(line, "t")));
+      session.lastScore = static_cast<std::int32_t>(number(line, "score"));
+    }
+  }
+  return session;
+}
+
+TEST(WindowReplay, AStageOneSessionReplaysHeadlessAndInTheWindowAsPlayed) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no display to open a window on";
+  support::TempFolder folder("chompo-window-replay");
+  const std::string recording = folder.path() + "/session.rec";
+  platform::SetDataFolder(CHOMPO_DATA_DIR);
+  platform::SetStateFolder(folder.path());
+  setenv("CHOMPO_SOFTWARE", "1", 1);  // no OpenGL: the sanitized runs cannot have it
+
+  // Never deleted, as in chompo: the game's globals reach them after the run.
+  auto* window = new platform::SdlBackend(platform::SdlOptions{.fullScreen = false, .windowScale = 1});
+  platform::replay::Header header;
+  header.source = platform::replay::Source::Window;
+  header.dataChecksum = platform::replay::DataSetChecksum(CHOMPO_DATA_DIR, entry::DataFileNames());
+  auto* recorder = new platform::replay::RecordingBackend(*window, recording, header);
+  ASSERT_TRUE(recorder->ok()) << recorder->error();
+  platform::ResetCore();
+  platform::SetBackend(recorder);
+  recorder->Start();
+
+  // Space starts a game from the attract screen; in play the player turns
+  // up and right, then keeps going until the ghosts have taken every life
+  // (about a minute); Esc on the title that follows the game over ends the
+  // program.
+  gameStateWatcher = [](std::int32_t from, std::int32_t to) {
+    played.states.emplace_back(from, to);
+    if (from == 6 && to == 1) Tap(SDLK_ESCAPE);
+  };
+  playFrameWatcher = [](std::uint32_t gateTime, const FrameKeys&) {
+    played.frameTimes.push_back(gateTime);
+    played.lastScore = score;
+    const std::size_t frame = played.frameTimes.size();
+    if (frame == 60 || frame == 150) PushKey(frame == 60 ? SDLK_UP : SDLK_RIGHT, true);
+    if (frame == 90 || frame == 180) PushKey(frame == 90 ? SDLK_UP : SDLK_RIGHT, false);
+  };
+  Tap(SDLK_SPACE);
+  // A session that never reaches its end is closed, and fails below.
+  const SDL_TimerID guard = SDL_AddTimer(
+      180000,
+      [](Uint32, void*) -> Uint32 {
+        SDL_Event event{};
+        event.type = SDL_QUIT;
+        SDL_PushEvent(&event);
+        return 0;
+      },
+      nullptr);
+  char commandLine[] = "";
+  const int exitCode = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
+  SDL_RemoveTimer(guard);
+  recorder->Finish(exitCode, platform::replay::Item::Ending::Returned);
+  gameStateWatcher = nullptr;
+  playFrameWatcher = nullptr;
+  platform::SetBackend(nullptr);
+  window->Shutdown();
+  ASSERT_EQ(exitCode, 0);
+  ASSERT_GE(played.states.size(), 3u);
+  ASSERT_EQ(played.states.back(), std::make_pair(6, 1)) << "the session did not reach the game over";
+  ASSERT_GT(played.frameTimes.size(), 1000u);
+
+  const std::string trace = folder.path() + "/replay.jsonl";
+  EXPECT_EQ(support::RunProgram(
+                {support::SimProgram(), "--data", CHOMPO_DATA_DIR, "--demo", recording, "--trace", trace},
+                folder.path() + "/sim-errors.txt"),
+            0)
+      << support::ReadText(folder.path() + "/sim-errors.txt");
+  const Session replayed = FromTrace(trace);
+  EXPECT_EQ(replayed.states, played.states);
+  EXPECT_EQ(replayed.frameTimes, played.frameTimes);
+  EXPECT_EQ(replayed.lastScore, played.lastScore);
+
+  // The session's length from its first frame to its last, at least.
+  const double minutes = (played.frameTimes.back() - played.frameTimes.front()) / 60000.0;
+  const double bytesPerMinute = static_cast<double>(support::ReadBytes(recording).size()) / minutes;
+  std::printf("recorded %.1f minutes of a stage-1 session in the window: %.0f bytes a minute\n", minutes,
+              bytesPerMinute);
+  EXPECT_LT(bytesPerMinute, kBudgetBytesPerMinute);
+
+  // The window replay keeps the recording's pace and ends as it ended.
+  setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // SDL's desktop bus connection is never given back
+  EXPECT_EQ(support::RunProgram(
+                {CHOMPO_BINARY_DIR "/chompo", "--data", CHOMPO_DATA_DIR, "--windowed", "--play", recording},
+                folder.path() + "/play-errors.txt"),
+            0)
+      << support::ReadText(folder.path() + "/play-errors.txt");
+}
+
+}  // namespace
