@@ -18,6 +18,9 @@ constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 struct sigaction savedActions[std::size(kCrashSignals)];
 RecordingBackend* crashRecorder = nullptr;
 volatile std::sig_atomic_t crashing = 0;
+// A crash signal sent from outside while an item was being written: taken
+// once the write is done.
+volatile std::sig_atomic_t deferredSignal = 0;
 
 }  // namespace
 
@@ -32,7 +35,7 @@ struct RecordingBackend::Session {
   std::uint64_t lastTarget = 0;     // the call of the last post or clock move
   std::vector<std::uint64_t> open;  // the calls under way, innermost last
   std::vector<Call> openKinds;
-  volatile bool writing = false;  // inside the writer: a crash there cannot flush
+  volatile bool writing = false;  // inside the writer: a crash there waits for it
 };
 
 // Numbers each call, so posted input can say which call it came in.
@@ -105,17 +108,31 @@ void RecordingBackend::Start() {
 // Whatever was recorded goes to the file, then the signal does what it did
 // before: a crashed session replays up to its crash.
 void RecordingBackend::OnCrash(int signal) {
+  RecordingBackend* recorder = crashRecorder;
+  if (recorder != nullptr && crashing == 0 && recorder->fd_ >= 0) {
+    if (recorder->session_->writing) {
+      // Sent from outside, it waits for the write to end (AfterWrite); a
+      // fault of the writer's own comes straight back and ends it unwritten.
+      if (deferredSignal == 0) {
+        deferredSignal = signal;
+        return;
+      }
+    } else {
+      crashing = 1;
+      std::vector<std::uint8_t>& pending = recorder->session_->writer.output();
+      WriteAll(recorder->fd_, pending.data(), pending.size());
+      recorder->session_->writer.EmergencyFlush(recorder->fd_);
+    }
+  }
   for (std::size_t i = 0; i < std::size(kCrashSignals); ++i) {
     if (kCrashSignals[i] == signal) sigaction(signal, &savedActions[i], nullptr);
   }
-  RecordingBackend* recorder = crashRecorder;
-  if (recorder != nullptr && crashing == 0 && recorder->fd_ >= 0 && !recorder->session_->writing) {
-    crashing = 1;
-    std::vector<std::uint8_t>& pending = recorder->session_->writer.output();
-    WriteAll(recorder->fd_, pending.data(), pending.size());
-    recorder->session_->writer.EmergencyFlush(recorder->fd_);
-  }
   std::raise(signal);
+}
+
+void RecordingBackend::AfterWrite() const {
+  session_->writing = false;
+  if (deferredSignal != 0) OnCrash(deferredSignal);
 }
 
 void RecordingBackend::Finish(int exitCode, Item::Ending ending) {
@@ -130,7 +147,6 @@ void RecordingBackend::Finish(int exitCode, Item::Ending ending) {
     session.writing = true;
     session.writer.Add(item);
     session.writer.Finish();
-    session.writing = false;
     std::vector<std::uint8_t>& out = session.writer.output();
     if (!WriteAll(fd_, out.data(), out.size())) {
       std::fprintf(stderr, "chompo: the recording's end could not be written: %s\n", std::strerror(errno));
@@ -138,6 +154,7 @@ void RecordingBackend::Finish(int exitCode, Item::Ending ending) {
     out.clear();
     ::close(fd_);
     fd_ = -1;
+    AfterWrite();
   }
   finished_ = true;
   if (crashRecorder == this) crashRecorder = nullptr;
@@ -165,7 +182,7 @@ void RecordingBackend::Add(const Item& item) const {
     fd_ = -1;
   }
   out.clear();
-  session.writing = false;
+  AfterWrite();
 }
 
 void RecordingBackend::AddClock(Item::Kind kind, std::uint32_t clock) const {

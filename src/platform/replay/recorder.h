@@ -65,6 +65,8 @@ class RecordingBackend final : public Backend, private InputTap {
   void AddClock(Item::Kind kind, std::uint32_t clock) const;
   void AddResult(Call call, std::int32_t value) const;
   void NoteClockAfter();
+  // The writer is done: a crash signal that came meanwhile is taken now.
+  void AfterWrite() const;
   void NoteCall() override;
   bool Posting(const PostedInput& input) override;
   std::int32_t ScoreRead(std::int32_t stored) override;

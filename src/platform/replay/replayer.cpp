@@ -85,20 +85,16 @@ class ReplayBackend::Session {
 
   bool active() const { return active_; }
   std::uint32_t now() const { return now_; }
-  Backend& output() { return output_; }
 
   // Every call the game makes: numbered as the recorder numbered it, and the
   // input recorded inside it posted first.
   void Enter(Call call) {
     if (!active_) return;
     open_.push_back(++calls_);
-    openKinds_.push_back(call);
     PostDue(call);
   }
   void Leave() {
-    if (open_.empty()) return;
-    open_.pop_back();
-    openKinds_.pop_back();
+    if (!open_.empty()) open_.pop_back();
   }
 
   std::uint32_t Clock(Item::Kind kind) {
@@ -312,9 +308,8 @@ class ReplayBackend::Session {
   std::uint32_t now_;
   bool active_ = true;
   std::uint64_t calls_ = 0;
-  std::uint64_t lastTarget_ = 0;  // the call of the last post or clock move
-  std::vector<std::uint64_t> open_;
-  std::vector<Call> openKinds_;
+  std::uint64_t lastTarget_ = 0;     // the call of the last post or clock move
+  std::vector<std::uint64_t> open_;  // the calls under way, innermost last
   int posting_ = 0;
   bool closeRequested_ = false;
   bool paceStarted_ = false;
