@@ -1,13 +1,19 @@
 // A whole stage-1 session played in the real window with keys pushed through
 // SDL's own queue, recorded, then replayed headless by chompo-sim and in the
-// window by chompo --play: the same state changes, play frames and score,
-// and a recording within its size budget.
+// window by chompo --play: the same state changes, play frames and score, a
+// recording within its size budget, and a window replay that Ctrl+C stops.
 #include <SDL.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,15 +91,17 @@ TEST(WindowReplay, AStageOneSessionReplaysHeadlessAndInTheWindowAsPlayed) {
   platform::SetStateFolder(folder.path());
   setenv("CHOMPO_SOFTWARE", "1", 1);  // no OpenGL: the sanitized runs cannot have it
 
-  // Never deleted, as in chompo: the game's globals reach them after the run.
-  auto* window = new platform::SdlBackend(platform::SdlOptions{.fullScreen = false, .windowScale = 1});
+  // The game's globals reach the platform after the run too: they find no
+  // back end once these are gone.
+  auto window =
+      std::make_unique<platform::SdlBackend>(platform::SdlOptions{.fullScreen = false, .windowScale = 1});
   platform::replay::Header header;
   header.source = platform::replay::Source::Window;
   header.dataChecksum = platform::replay::DataSetChecksum(CHOMPO_DATA_DIR, entry::DataFileNames());
-  auto* recorder = new platform::replay::RecordingBackend(*window, recording, header);
+  auto recorder = std::make_unique<platform::replay::RecordingBackend>(*window, recording, header);
   ASSERT_TRUE(recorder->ok()) << recorder->error();
   platform::ResetCore();
-  platform::SetBackend(recorder);
+  platform::SetBackend(recorder.get());
   recorder->Start();
 
   // Space starts a game from the attract screen; in play the player turns
@@ -153,11 +161,30 @@ TEST(WindowReplay, AStageOneSessionReplaysHeadlessAndInTheWindowAsPlayed) {
               bytesPerMinute);
   EXPECT_LT(bytesPerMinute, kBudgetBytesPerMinute);
 
-  // The window replay keeps the recording's pace and ends as it ended.
   setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // SDL's desktop bus connection is never given back
-  EXPECT_EQ(support::RunProgram(
-                {CHOMPO_BINARY_DIR "/chompo", "--data", CHOMPO_DATA_DIR, "--windowed", "--play", recording},
-                folder.path() + "/play-errors.txt"),
+  const std::string play = CHOMPO_BINARY_DIR "/chompo";
+  // Ctrl+C, as the window's close, stops a window replay at once.
+  const std::string stoppedErrors = folder.path() + "/stopped-errors.txt";
+  const char* stopped[] = {play.c_str(), "--data",          CHOMPO_DATA_DIR, "--windowed",
+                           "--play",     recording.c_str(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, stoppedErrors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, stopped[0], &actions, nullptr, const_cast<char**>(stopped), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  SDL_Delay(3000);
+  ::kill(child, SIGINT);
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(support::ReadText(stoppedErrors).find("chompo: the replay was stopped at item "),
+            std::string::npos)
+      << support::ReadText(stoppedErrors);
+
+  // The window replay keeps the recording's pace and ends as it ended.
+  EXPECT_EQ(support::RunProgram({play, "--data", CHOMPO_DATA_DIR, "--windowed", "--play", recording},
+                                folder.path() + "/play-errors.txt"),
             0)
       << support::ReadText(folder.path() + "/play-errors.txt");
 }

@@ -154,8 +154,13 @@ std::string Describe(const Item& item) {
       return std::string("the answer ") + std::to_string(item.value) + " to " + CallName(item.call);
     case Item::Kind::Score:
       return "a best score of " + std::to_string(item.value) + " read";
-    case Item::Kind::Exit:
-      return "the end of the session (status " + std::to_string(item.value) + ")";
+    case Item::Kind::Exit: {
+      static constexpr const char* kHow[] = {"ended from outside", "the game returned",
+                                             "the platform ended it"};
+      const auto how = static_cast<std::size_t>(item.ending);
+      return "the end of the session (status " + std::to_string(item.value) + ", " +
+             (how < std::size(kHow) ? kHow[how] : "") + ")";
+    }
   }
   return "an unknown item";
 }
