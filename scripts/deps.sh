@@ -3,7 +3,7 @@
 # command that would (as anyone else). Usage: deps.sh play|test|fuzz|package|web
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libpng-dev)
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libpng-dev zlib1g-dev)
 case "${1:-play}" in
   test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth imagemagick sox clang clang-format clang-tidy openbox xdotool x11-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;

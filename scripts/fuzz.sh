@@ -23,7 +23,7 @@ if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
   shift
 fi
 [ -z "$seconds" ] && [ -z "$run_count" ] && seconds=60
-all_targets=(bmp wave font high_score stage settings sim_script sim_options)
+all_targets=(bmp wave font high_score stage settings recording sim_script sim_options)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 if { [ -n "$seconds" ] && ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; } || ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]] ||
@@ -59,6 +59,7 @@ max_len() {
     high_score) echo 16 ;;    # 4 bytes
     stage) echo 4096 ;;       # one stage's records of both files
     settings) echo 2048 ;;    # a settings file is a few hundred bytes
+    recording) echo 8192 ;;   # a minute or so of a session
     sim_script) echo 1024 ;;
     sim_options) echo 512 ;;
   esac

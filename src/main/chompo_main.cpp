@@ -9,12 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "app/save_points.h"
 #include "app/shell.h"
 #include "game/game_vars.h"
 #include "main/command_line.h"
 #include "main/data_check.h"
 #include "platform/backend.h"
 #include "platform/file_places.h"
+#include "platform/replay/session.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/settings_file.h"
 
@@ -128,6 +130,14 @@ platform::SdlOptions PrepareSettings(const entry::CommandLine& line, SavedSettin
   return options;
 }
 
+// The back end the game gets: the window's own, or the recorder or the
+// replayer (keeping to the recording's pace) over it; nullptr after saying why.
+platform::Backend* SessionBackend(platform::replay::Session& session, platform::SdlBackend& window) {
+  platform::replay::ReplayOptions options;
+  options.paced = true;
+  return session.Wrap(window, platform::replay::Source::Window, options);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,6 +158,10 @@ int main(int argc, char** argv) {
   }
   if (const int status = PrepareData(line); status != 0) return status;
   PrepareState();
+  platform::replay::Session session("chompo", line.recordPath, line.playPath);
+  if (!session.Prepare(platform::DataFolder(), entry::DataFileNames())) {
+    return entry::kExitReplayMismatch;
+  }
   // Never destroyed, as the back end that calls it back.
   auto* saved = new SavedSettings;
   platform::SdlOptions options = PrepareSettings(line, *saved);
@@ -155,10 +169,17 @@ int main(int argc, char** argv) {
   // Never deleted: the game's global objects are destroyed after main
   // returns and may still reach the platform on their way out.
   auto* backend = new platform::SdlBackend(std::move(options));
-  platform::SetBackend(backend);
+  platform::Backend* gameBackend = SessionBackend(session, *backend);
+  if (gameBackend == nullptr) return entry::kExitCannotRecord;
+  platform::SetBackend(gameBackend);
+  // The best score is also saved when a game ends or a stage is cleared,
+  // and at any exit that skips the quit sequence (a lost display).
+  gameStateWatcher = SaveAtGameEvents;
+  std::atexit(SaveUnsavedBestScore);
   char commandLine[] = "";
-  const int exitCode = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
+  const int exitCode = session.Ended(WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT), true);
   const bool noDisplay = backend->noDisplay();
   backend->Shutdown();
-  return noDisplay ? entry::kExitNoDisplay : exitCode;
+  if (noDisplay) return entry::kExitNoDisplay;
+  return exitCode == 0 && BestScoreSaveFailed() ? kBestScoreNotSavedExitCode : exitCode;
 }

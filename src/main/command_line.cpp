@@ -7,6 +7,20 @@ namespace {
 
 constexpr int kLargestScale = 16;
 
+bool TakeSessionFile(const std::string& name, const std::string& value, CommandLine& line,
+                     std::string& error) {
+  if (value.empty()) {
+    error = name + " needs a file";
+    return false;
+  }
+  (name == "--record" ? line.recordPath : line.playPath) = value;
+  if (!line.recordPath.empty() && !line.playPath.empty()) {
+    error = "--record and --play exclude each other";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
@@ -22,7 +36,7 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
       name.resize(equals);
       hasValue = true;
     }
-    const bool takesValue = name == "--data" || name == "--scale";
+    const bool takesValue = name == "--data" || name == "--scale" || name == "--record" || name == "--play";
     if (name == "--help" || name == "-h" || name == "--version" || name == "--windowed" ||
         name == "--fullscreen") {
       if (hasValue) {
@@ -61,6 +75,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
         return result;
       }
       line.dataDir = value;
+    } else if (name == "--record" || name == "--play") {
+      if (!TakeSessionFile(name, value, line, result.error)) return result;
     } else {
       int scale = -1;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), scale);
@@ -76,7 +92,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "Usage: chompo [--data DIR] [--windowed | --fullscreen] [--scale N] [--help] [--version]\n"
+  return "Usage: chompo [--data DIR] [--windowed | --fullscreen] [--scale N]\n"
+         "              [--record FILE | --play FILE] [--help] [--version]\n"
          "A maze-chase arcade game. Arrows steer, Space starts, Esc or F12 quits,\n"
          "P or Pause pauses during play, M mutes, - and = set the volume,\n"
          "Alt+Enter switches between full screen and a window. Gamepads work too.\n"
@@ -87,6 +104,9 @@ std::string UsageText() {
          "  --fullscreen   play full screen\n"
          "  --scale N      draw the 320x240 picture N times as large in a window\n"
          "                 (0: the largest whole number that fits)\n"
+         "  --record FILE  record the session into FILE, to replay it later\n"
+         "  --play FILE    replay a recorded session; keys are ignored, closing the\n"
+         "                 window ends it\n"
          "  --help         this text\n"
          "  --version      the program's version\n"
          "\n"
@@ -94,7 +114,9 @@ std::string UsageText() {
          "(default ~/.config/chompo); --windowed, --fullscreen and --scale hold for one run.\n"
          "The best score is kept in $XDG_DATA_HOME/chompo (default ~/.local/share/chompo).\n"
          "Exit status: 0, 64 bad command line, 66 data missing, 69 no display,\n"
-         "74 the best score could not be saved.\n";
+         "73 the recording cannot be written, 74 the best score could not be saved;\n"
+         "with --play, 3 the recording stops before the game did, 65 the game left\n"
+         "the recording or it was refused.\n";
 }
 
 }  // namespace entry

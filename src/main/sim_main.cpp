@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "main/data_check.h"
 #include "sim/sim_options.h"
 #include "sim/sim_run.h"
 
@@ -20,5 +21,6 @@ int main(int argc, char** argv) {
   }
   sim::SimOptions options = parsed.options;
   options.installedDataDirs = {CHOMPO_DATA_FROM_PROGRAM, CHOMPO_INSTALLED_DATA_DIR};
+  options.dataFileNames = entry::DataFileNames();
   return sim::RunSimulation(options);
 }

@@ -77,6 +77,10 @@ class Backend {
   // (platform/score_file.h).
   [[noreturn]] virtual void EndProcess(int exitCode);
 
+ protected:
+  // For back ends that wrap another: the wrapped one hears the call too.
+  static void ForwardNoteCall(Backend& inner) { inner.NoteCall(); }
+
  private:
   // The game made a platform call other than a clock read. Reached only
   // through EnterCall, which every call of the platform core starts with.

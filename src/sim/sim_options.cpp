@@ -29,6 +29,33 @@ bool ParseTimeList(const std::string& text, std::vector<std::uint32_t>& out) {
   }
 }
 
+bool ParseSessionPath(const std::string& name, const std::string& value, SimOptions& options,
+                      std::string& error) {
+  if (value.empty()) {
+    error = name + " needs a non-empty path";
+    return false;
+  }
+  (name == "--record" ? options.recordPath : options.demoPath) = value;
+  return true;
+}
+
+// A replay takes its input and its clock from the recording.
+bool CheckDemo(const SimOptions& options, bool clockStartGiven, std::string& error) {
+  if (options.demoPath.empty()) {
+    return true;
+  }
+  const char* other = !options.scriptPath.empty()   ? "--script"
+                      : clockStartGiven             ? "--clock-start"
+                      : !options.recordPath.empty() ? "--record"
+                                                    : nullptr;
+  if (other != nullptr) {
+    error =
+        std::string("--demo takes its input and clock from the recording: ") + other + " does not go with it";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string ShownToken(std::string_view token) {
@@ -59,6 +86,7 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
   OptionsResult result;
   SimOptions& options = result.options;
   bool frameCapture = false;
+  bool clockStartGiven = false;
 
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
@@ -77,7 +105,8 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
     }
     const bool known = name == "--data" || name == "--script" || name == "--until" ||
                        name == "--clock-start" || name == "--trace" || name == "--frames" ||
-                       name == "--frame-at" || name == "--frame-every";
+                       name == "--frame-at" || name == "--frame-every" || name == "--record" ||
+                       name == "--demo";
     if (!known) {
       result.error =
           (name.rfind("-", 0) == 0 ? "unknown option " : "unexpected argument ") + ShownToken(name);
@@ -91,7 +120,11 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
       value = args[++i];
     }
 
-    if (name == "--data" || name == "--script" || name == "--trace" || name == "--frames") {
+    if (name == "--record" || name == "--demo") {
+      if (!ParseSessionPath(name, value, options, result.error)) {
+        return result;
+      }
+    } else if (name == "--data" || name == "--script" || name == "--trace" || name == "--frames") {
       if (value.empty()) {
         result.error = name + " needs a non-empty path";
         return result;
@@ -116,6 +149,7 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
         result.error = "--clock-start needs a value from 0 to 0xFFFFFFFF, not '" + ShownToken(value) + "'";
         return result;
       }
+      clockStartGiven = true;
     } else if (name == "--frame-at") {
       if (!ParseTimeList(value, options.frameAt)) {
         result.error = "--frame-at needs milliseconds separated by commas, not '" + ShownToken(value) + "'";
@@ -144,6 +178,9 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
     result.error = "--frames needs --frame-at or --frame-every";
     return result;
   }
+  if (!CheckDemo(options, clockStartGiven, result.error)) {
+    return result;
+  }
   result.ok = true;
   return result;
 }
@@ -166,13 +203,17 @@ std::string UsageText() {
          "  --frames DIR          write the picture on screen as PNG files named by virtual ms,\n"
          "  --frame-at MS[,MS..]    at these virtual times\n"
          "  --frame-every N         and/or every N virtual ms\n"
+         "  --record FILE         record the run: everything that reached the game, in order\n"
+         "  --demo FILE           replay a recording (of chompo or chompo-sim) instead of a script;\n"
+         "                        with --trace, --frames and --until as for a script\n"
          "  --help                this text\n"
          "\n"
          "Exit status: the game's own (0), 2 when --until ended the run, 64 when the\n"
-         "command line, the script or a file was refused and nothing ran, 73 when the\n"
-         "trace or a picture could not be written (the run was ended), 74 when the best\n"
-         "score could not be saved. SIGINT, SIGTERM and SIGHUP end the run as closing\n"
-         "the window does.\n";
+         "command line, the script or a file was refused and nothing ran; with --demo,\n"
+         "3 when the recording stops before the game did, 65 when the game left it;\n"
+         "73 when the trace or a picture could not be written (the run was ended), 74\n"
+         "when the best score could not be saved. SIGINT, SIGTERM and SIGHUP end the\n"
+         "run as closing the window does.\n";
 }
 
 }  // namespace sim

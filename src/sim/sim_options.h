@@ -24,10 +24,13 @@ struct SimOptions {
   bool hasUntil = false;
   std::uint32_t untilMs = 0;
   std::uint32_t clockStart = 0x10000;
-  std::string tracePath;               // empty: no trace
-  std::string framesDir;               // empty: no pictures
-  std::vector<std::uint32_t> frameAt;  // virtual ms, as given
-  std::uint32_t frameEvery = 0;        // 0: off
+  std::string tracePath;                   // empty: no trace
+  std::string framesDir;                   // empty: no pictures
+  std::vector<std::uint32_t> frameAt;      // virtual ms, as given
+  std::uint32_t frameEvery = 0;            // 0: off
+  std::string recordPath;                  // empty: no recording
+  std::string demoPath;                    // empty: input from the script
+  std::vector<std::string> dataFileNames;  // what the data-set checksum covers
   bool help = false;
 };
 

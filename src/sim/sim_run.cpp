@@ -18,6 +18,7 @@
 #include "sim/frame_record.h"
 #include "sim/frame_schedule.h"
 #include "sim/png_writer.h"
+#include "sim/sim_recording.h"
 #include "sim/sim_script.h"
 #include "sim/sim_trace.h"
 
@@ -115,6 +116,7 @@ int ExitStatus(const ActiveRun& run, int code) {
 // The last captures and the exit line, however the run ends. Returns the
 // run's exit status.
 int FinishRun(ActiveRun& run, int code) {
+  code = SessionEnded(code, false);
   CaptureDue(run, run.backend->elapsed());
   if (run.trace.IsOpen()) {
     WriteTrace(run, ExitLine(run.backend->now(), ExitStatus(run, code)));
@@ -187,6 +189,9 @@ int RunSimulation(const SimOptions& options) {
     Refuse("no data folder (looked in: " + searched + ")");
     return kRefusedExitCode;
   }
+  if (!PrepareSession(options, *search.found)) {
+    return kRefusedExitCode;
+  }
   const std::optional<std::string> stateDir = platform::UserDataFolder();
   if (!stateDir) {
     Refuse("neither XDG_DATA_HOME nor HOME names a folder for the best score");
@@ -215,7 +220,7 @@ int RunSimulation(const SimOptions& options) {
   // The back end must outlive the game's global objects, whose destructors
   // still talk to the platform at exit, so it is never deleted.
   platform::HeadlessOptions backendOptions;
-  backendOptions.clockStart = options.clockStart;
+  backendOptions.clockStart = SessionClockStart(options);
   // Only captures read the presented picture; copying it on every flip
   // would cost a tenth of a play run.
   backendOptions.keepLastFrame = run->schedule.has_value();
@@ -224,7 +229,11 @@ int RunSimulation(const SimOptions& options) {
   backendOptions.quitOnSignals = true;
   auto* backend = new platform::HeadlessBackend(backendOptions);
   platform::ResetCore();
-  platform::SetBackend(backend);
+  platform::Backend* gameBackend = SessionBackend(*backend);
+  if (gameBackend == nullptr) {
+    return kRefusedExitCode;
+  }
+  platform::SetBackend(gameBackend);
   backend->AddEvents(script.events);
   run->backend = backend;
   activeRun = run.get();
@@ -244,7 +253,7 @@ int RunSimulation(const SimOptions& options) {
   }
 
   char commandLine[] = "";
-  const int code = WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT);
+  const int code = SessionEnded(WinMain(nullptr, nullptr, commandLine, SW_SHOWDEFAULT), true);
 
   const int status = FinishRun(*run, code);
   gameStateWatcher = nullptr;

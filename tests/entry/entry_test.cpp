@@ -45,6 +45,11 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesWhatItCannotUse) {
       {{"--scale", "17"}, "error: --scale needs a whole number from 0 to 16, not '17'"},
       {{"--scale", "-1"}, "error: --scale needs a whole number from 0 to 16, not '-1'"},
       {{"--scale", "2x"}, "error: --scale needs a whole number from 0 to 16, not '2x'"},
+      {{"--record", "r.rec", "--windowed"}, "data= full=0 scale=unset record=r.rec"},
+      {{"--play=p.rec"}, "data= full=unset scale=unset play=p.rec"},
+      {{"--record"}, "error: --record needs a value"},
+      {{"--play="}, "error: --play needs a file"},
+      {{"--record", "a", "--play", "b"}, "error: --record and --play exclude each other"},
   };
   for (const auto& [args, expected] : cases) {
     const entry::CommandLineResult result = ParseCommandLine(args);
@@ -58,7 +63,9 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesWhatItCannotUse) {
       const CommandLine& line = result.line;
       got = "data=" + line.dataDir +
             " full=" + (line.fullScreen ? std::to_string(*line.fullScreen) : "unset") +
-            " scale=" + (line.scale ? std::to_string(*line.scale) : "unset");
+            " scale=" + (line.scale ? std::to_string(*line.scale) : "unset") +
+            (line.recordPath.empty() ? "" : " record=" + line.recordPath) +
+            (line.playPath.empty() ? "" : " play=" + line.playPath);
     }
     EXPECT_EQ(got, expected) << testing::PrintToString(args);
   }

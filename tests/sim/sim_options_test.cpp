@@ -19,6 +19,8 @@ TEST(SimOptions, TakesTheOtherSpellingRepeatsAndTheWholeClock) {
   EXPECT_EQ(options.clockStart, 0xFFFFFF00u);
   EXPECT_EQ(options.frameAt, (std::vector<std::uint32_t>{30, 10, 20}));
   EXPECT_TRUE(ParseOptions({}).options.dataDir.empty()) << "searched when the run starts";
+  EXPECT_EQ(ParseOptions({"--record=r", "--script", "s"}).options.recordPath, "r");
+  EXPECT_EQ(ParseOptions({"--demo", "d", "--until", "5", "--trace", "t"}).options.demoPath, "d");
 }
 
 TEST(SimOptions, RefusesWhatItCannotUse) {
@@ -40,7 +42,12 @@ TEST(SimOptions, RefusesWhatItCannotUse) {
                                                          {"--data="},
                                                          // Echoed only in part.
                                                          {"--" + std::string(1 << 20, 'x')},
-                                                         {"--until", std::string(1 << 20, '9')}};
+                                                         {"--until", std::string(1 << 20, '9')},
+                                                         {"--record="},
+                                                         {"--demo"},
+                                                         {"--demo", "d", "--script", "s"},
+                                                         {"--demo", "d", "--clock-start", "0"},
+                                                         {"--record", "r", "--demo", "d"}};
   for (const auto& args : refused) {
     const sim::OptionsResult result = ParseOptions(args);
     EXPECT_FALSE(result.ok) << args[0].substr(0, 20);

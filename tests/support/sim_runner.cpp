@@ -14,6 +14,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/replay/replayer.h"
 #include "support/files.h"
 
 namespace testsupport {
@@ -133,22 +134,40 @@ SimRun SimWorkspace::RunRaw(const std::vector<std::string>& args, const Disturba
 
 SimRun SimWorkspace::Run(const std::string& script, const std::vector<std::string>& extra,
                          const Disturbance& disturbance) const {
-  const std::string tracePath = root() + "/trace.jsonl";
   if (!support::WriteText(root() + "/script.txt", script)) {
     ADD_FAILURE() << "cannot write the script";
   }
+  std::vector<std::string> args = {"--script", root() + "/script.txt"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  std::uint32_t clockStart = 0x10000;
+  const auto given = std::find(extra.begin(), extra.end(), "--clock-start");
+  if (given != extra.end() && given + 1 != extra.end()) {
+    clockStart = static_cast<std::uint32_t>(std::stoul(given[1], nullptr, 0));
+  }
+  return Traced(args, clockStart, disturbance);
+}
+
+SimRun SimWorkspace::Replay(const std::string& recording, const std::vector<std::string>& extra) const {
+  std::vector<std::string> args = {"--demo", recording};
+  args.insert(args.end(), extra.begin(), extra.end());
+  platform::replay::Recording header;
+  std::string error;
+  platform::replay::LoadRecording(recording, header, error);
+  return Traced(args, header.header.startClock);
+}
+
+SimRun SimWorkspace::Traced(const std::vector<std::string>& extra, std::uint32_t clockStart,
+                            const Disturbance& disturbance) const {
+  const std::string tracePath = root() + "/trace.jsonl";
   std::filesystem::remove(tracePath);
-  std::vector<std::string> args = {"--data",  dataDir(), "--script", root() + "/script.txt",
-                                   "--trace", tracePath};
+  std::vector<std::string> args = {"--data", dataDir(), "--trace", tracePath};
   args.insert(args.end(), extra.begin(), extra.end());
   SimRun run = RunRaw(args, disturbance);
-  const auto clockStart = std::find(extra.begin(), extra.end(), "--clock-start");
-  if (clockStart != extra.end() && clockStart + 1 != extra.end()) {
-    run.clockStart = static_cast<std::uint32_t>(std::stoul(clockStart[1], nullptr, 0));
-  }
+  run.clockStart = clockStart;
   std::ifstream trace(tracePath);
   for (std::string text; std::getline(trace, text);) {
     std::size_t at = 0;
+    run.lines.push_back(text);
     TraceLine& line = run.trace.emplace_back();
     EXPECT_TRUE(text.starts_with('{') && ReadValue(text, at, "", line) && at == text.size())
         << "in the trace: " << text;

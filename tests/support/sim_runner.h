@@ -38,7 +38,8 @@ struct SimRun {
   std::string errors;  // what it wrote to stderr
   std::uint32_t clockStart = 0x10000;
   std::vector<TraceLine> trace;
-  std::vector<TraceLine> frames;  // the trace's frame lines
+  std::vector<std::string> lines;  // the trace as written
+  std::vector<TraceLine> frames;   // the trace's frame lines
   std::vector<StateChange> states;
   // Virtual ms since the run began for a clock reading or a line's "t".
   std::uint32_t Elapsed(std::int64_t clockReading) const {
@@ -75,10 +76,20 @@ class SimWorkspace {
   // Runs with --data, --script (this text) and --trace set, plus extra.
   SimRun Run(const std::string& script, const std::vector<std::string>& extra,
              const Disturbance& disturbance = {}) const;
+  // Replays the recording (--demo) with --data and --trace set, plus extra;
+  // the recording's first clock reading is the run's start.
+  SimRun Replay(const std::string& recording, const std::vector<std::string>& extra) const;
+  // chompo-sim with args, as RunRaw starts it.
+  std::vector<std::string> Command(const std::vector<std::string>& args) const {
+    return folder_.Command(args);
+  }
   // A captured picture, by virtual ms; fails the test when unreadable.
   RgbImage Frame(std::uint32_t elapsedMs) const;
 
  private:
+  SimRun Traced(const std::vector<std::string>& args, std::uint32_t clockStart,
+                const Disturbance& disturbance = {}) const;
+
   support::SimFolder folder_;
 };
 

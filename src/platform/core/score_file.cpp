@@ -313,7 +313,7 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-std::int32_t ReadScoreFile(const char* fileName) {
+std::int32_t ReadStoredScore(const char* fileName) {
   EnterCall();
   if (fileName == nullptr || StateFolder().empty()) return 0;
   const std::string path = InFolder(StateFolder(), fileName);
@@ -338,7 +338,9 @@ std::int32_t ReadScoreFile(const char* fileName) {
 bool WriteScoreFile(const char* fileName, std::int32_t value) {
   EnterCall();
   if (fileName == nullptr) return false;
-  if (StateFolder().empty()) return SaveFailed(fileName, "no folder to keep it in");
+  // No state folder: keeping the score is off (a replay, or nowhere to keep
+  // it, which the program said at start), so nothing failed.
+  if (StateFolder().empty()) return false;
   const std::string path = InFolder(StateFolder(), fileName);
   std::string reason;
   if (StateFolder() != "." && !MakeFolders(StateFolder(), reason)) return SaveFailed(path, reason);

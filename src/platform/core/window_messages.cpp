@@ -8,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/core/core_internal.h"
+#include "platform/input_tap.h"
 #include "platform/win32.h"
 
 namespace platform {
@@ -72,18 +73,19 @@ bool ValidKey(int virtualKey) { return virtualKey > 0 && virtualKey < 256; }
 std::uint32_t CoreGeneration() { return core.generation; }
 
 void PostKeyDown(int virtualKey) {
-  if (!ValidKey(virtualKey)) return;
+  if (!ValidKey(virtualKey) || !LetThrough({PostedInput::Kind::KeyDown, virtualKey})) return;
   core.keysHeld[virtualKey] = true;
   Queue(WindowHandle(), WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 0);
 }
 
 void PostKeyUp(int virtualKey) {
-  if (!ValidKey(virtualKey)) return;
+  if (!ValidKey(virtualKey) || !LetThrough({PostedInput::Kind::KeyUp, virtualKey})) return;
   core.keysHeld[virtualKey] = false;
   Queue(WindowHandle(), WM_KEYUP, static_cast<WPARAM>(virtualKey), 0);
 }
 
 void PostActivate(bool active) {
+  if (!LetThrough({PostedInput::Kind::Activate, active ? 1 : 0})) return;
   core.window.active = active;
   // A key released while another window had the focus never reports its
   // release to us, so forget them all rather than leave one stuck down.
@@ -124,6 +126,7 @@ void CloseNow() {
 }  // namespace
 
 void PostClose() {
+  if (!LetThrough({PostedInput::Kind::Close, 0})) return;
   Queue(WindowHandle(), WM_CLOSE, 0, 0);
   if (QueueUnread()) CloseNow();
 }
