@@ -335,6 +335,11 @@ var Module = (function() {
   window.addEventListener('touchstart', showTouchControls, {passive: true});
 
   window.addEventListener('load', () => stage.focus());
+  // A reload or a closing tab gives the game no close of its own: its best
+  // score is saved while the page still can.
+  window.addEventListener('pagehide', () => {
+    if (gameReady && !ended) Module._chompo_web_save();
+  });
   stage.addEventListener('pointerdown', () => stage.focus());
 
   return {
