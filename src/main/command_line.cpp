@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "main/argument_reader.h"
+
 namespace entry {
 namespace {
 
@@ -26,20 +28,12 @@ bool TakeSessionFile(const std::string& name, const std::string& value, CommandL
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
   CommandLineResult result;
   CommandLine& line = result.line;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::string value;
-    bool hasValue = false;
-    const std::size_t equals = name.find('=');
-    if (name.starts_with("--") && equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
-      hasValue = true;
-    }
+  ArgumentReader reader(args);
+  for (std::string name; reader.Next(name);) {
     const bool takesValue = name == "--data" || name == "--scale" || name == "--record" || name == "--play";
     if (name == "--help" || name == "-h" || name == "--version" || name == "--windowed" ||
         name == "--fullscreen") {
-      if (hasValue) {
+      if (reader.HasInlineValue()) {
         result.error = name + " takes no value";
         return result;
       }
@@ -58,17 +52,11 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
       continue;
     }
     if (!takesValue) {
-      result.error = name.starts_with("-") ? "unknown option " + name.substr(0, 80)
-                                           : "unexpected argument " + name.substr(0, 80);
+      result.error = ArgumentReader::Unknown(name);
       return result;
     }
-    if (!hasValue) {
-      if (i + 1 >= args.size()) {
-        result.error = name + " needs a value";
-        return result;
-      }
-      value = args[++i];
-    }
+    std::string value;
+    if (!reader.TakeValue(name, value, result.error)) return result;
     if (name == "--data") {
       if (value.empty()) {
         result.error = "--data needs a folder";
@@ -81,7 +69,7 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
       int scale = -1;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), scale);
       if (error != std::errc() || end != value.data() + value.size() || scale < 0 || scale > kLargestScale) {
-        result.error = "--scale needs a whole number from 0 to 16, not '" + value.substr(0, 80) + "'";
+        result.error = "--scale needs a whole number from 0 to 16, not '" + ShownToken(value) + "'";
         return result;
       }
       line.scale = scale;

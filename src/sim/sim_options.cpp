@@ -58,11 +58,6 @@ bool CheckDemo(const SimOptions& options, bool clockStartGiven, std::string& err
 
 }  // namespace
 
-std::string ShownToken(std::string_view token) {
-  if (token.size() <= kShownTokenLength) return std::string(token);
-  return std::string(token.substr(0, kShownTokenLength)) + "...";
-}
-
 bool ParseUnsigned32(const std::string& text, std::uint32_t& value) {
   const char* first = text.data();
   const char* const last = first + text.size();
@@ -88,17 +83,8 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
   bool frameCapture = false;
   bool clockStartGiven = false;
 
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::string value;
-    bool hasValue = false;
-    const std::size_t equals = name.find('=');
-    if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
-      hasValue = true;
-    }
-
+  entry::ArgumentReader reader(args);
+  for (std::string name; reader.Next(name);) {
     if (name == "--help" || name == "-h") {
       options.help = true;
       continue;
@@ -108,16 +94,12 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
                        name == "--frame-at" || name == "--frame-every" || name == "--record" ||
                        name == "--demo";
     if (!known) {
-      result.error =
-          (name.rfind("-", 0) == 0 ? "unknown option " : "unexpected argument ") + ShownToken(name);
+      result.error = entry::ArgumentReader::Unknown(name);
       return result;
     }
-    if (!hasValue) {
-      if (i + 1 >= args.size()) {
-        result.error = name + " needs a value";
-        return result;
-      }
-      value = args[++i];
+    std::string value;
+    if (!reader.TakeValue(name, value, result.error)) {
+      return result;
     }
 
     if (name == "--record" || name == "--demo") {

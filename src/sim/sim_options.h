@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "main/argument_reader.h"
+
 namespace sim {
 
 // Every refusal before the run starts (bad option, malformed script,
@@ -46,10 +48,8 @@ OptionsResult ParseOptions(const std::vector<std::string>& args);
 
 std::string UsageText();
 
-// A word of the command line or the script as messages quote it: at most
-// kShownTokenLength characters, then "...".
-inline constexpr std::size_t kShownTokenLength = 80;
-std::string ShownToken(std::string_view token);
+// A word of the command line or the script as messages quote it.
+using entry::ShownToken;
 
 // A decimal number, or hexadecimal with 0x; false when it is not a whole
 // number from 0 to 2^32 - 1.

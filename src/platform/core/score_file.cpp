@@ -21,6 +21,7 @@
 #include "formats/little_endian.h"
 #include "platform/backend.h"
 #include "platform/core/core_internal.h"
+#include "platform/core/file_writing.h"
 #include "platform/file_places.h"
 
 namespace platform {
@@ -32,8 +33,6 @@ constexpr int kMostLinks = 40;  // as the system's own limit on a path
 constexpr auto kLockPatience = std::chrono::seconds(5);
 constexpr auto kLockRetry = std::chrono::milliseconds(1);
 constexpr char kLockSuffix[] = ".lock";
-// Temporary files are named after the file and the process that made them.
-constexpr char kTempInfix[] = ".tmp-";
 
 // Never destroyed: an exit handler may save after static objects are gone.
 struct StoreState {
@@ -64,26 +63,12 @@ std::string Shown(const std::string& path) {
   return std::string(here) + (here[1] == '\0' ? "" : "/") + path;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 const char* KindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";
   if (S_ISFIFO(mode)) return "a FIFO";
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
   if (S_ISSOCK(mode)) return "a socket";
   return "not a regular file";
-}
-
-int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path, flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
 }
 
 // What the file holds now.
@@ -238,79 +223,6 @@ void RemoveLeftovers(const std::string& folder, const std::string& target) {
   ::closedir(dir);
 }
 
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t written = ::write(fd, bytes, count);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      if (written == 0) errno = EIO;
-      return false;
-    }
-    bytes += written;
-    count -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-// Writes the four bytes to a new file that takes the temporary name only
-// once they are on the disk. Where the system offers files without a name,
-// one is linked in at the end, so a killed save leaves nothing at all;
-// otherwise, or when it cannot be linked, the file is made under the name.
-bool WriteTemp(const std::string& folder, const std::string& temp, const std::uint8_t (&bytes)[4],
-               mode_t mode, bool unnamed, std::string& reason) {
-  const int fd = unnamed
-                     ? OpenRetrying(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
-                     : OpenRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) {
-    reason = Reason(errno);
-    return false;
-  }
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes, sizeof bytes) && ::fsync(fd) == 0;
-  if (ok && unnamed && ::linkat(fd, "", AT_FDCWD, temp.c_str(), AT_EMPTY_PATH) != 0) {
-    // Linking by descriptor needs a privilege; its /proc name does not.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0;
-  }
-  if (!ok) reason = Reason(errno);
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    reason = Reason(errno);
-  }
-  if (!ok && !unnamed) ::unlink(temp.c_str());
-  return ok;
-}
-
-// Puts the four bytes of value in place of target, whole or not at all.
-bool Replace(const std::string& folder, const std::string& target, std::int32_t value, mode_t mode,
-             std::string& reason) {
-  const std::string temp = target + kTempInfix + std::to_string(::getpid());
-  std::uint8_t bytes[4];
-  formats::StoreLe32(static_cast<std::uint32_t>(value), bytes);
-  // A full disk or a shut folder fails the second way just as the first.
-  if (!WriteTemp(folder, temp, bytes, mode, true, reason) &&
-      !WriteTemp(folder, temp, bytes, mode, false, reason)) {
-    return false;
-  }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    reason = Reason(errno);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // The new name itself must reach the disk too.
-  const int folderFd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd >= 0) {
-    ::fsync(folderFd);
-    ::close(folderFd);
-  }
-  return true;
-}
-
-mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
 }  // namespace
 
 std::int32_t ReadStoredScore(const char* fileName) {
@@ -371,7 +283,9 @@ bool WriteScoreFile(const char* fileName, std::int32_t value) {
   if (!kept) {
     const std::int32_t best = disk.kind == OnDisk::Kind::Value ? std::max(disk.value, value) : value;
     const mode_t mode = disk.kind == OnDisk::Kind::Value ? disk.mode : NewFileMode();
-    if (!Replace(folder, target, best, mode, reason)) return SaveFailed(path, reason);
+    std::uint8_t bytes[4];
+    formats::StoreLe32(static_cast<std::uint32_t>(best), bytes);
+    if (!ReplaceWhole(folder, target, bytes, sizeof bytes, mode, reason)) return SaveFailed(path, reason);
   }
   CurrentBackend().StateWritten();
   return true;

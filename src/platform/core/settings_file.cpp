@@ -11,6 +11,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/core/file_writing.h"
 #include "platform/file_places.h"
 
 namespace platform {
@@ -89,22 +90,6 @@ bool ParseKeyNames(std::string_view value, std::vector<std::string>& out) {
   }
   out = std::move(names);
   return true;
-}
-
-bool WriteAll(int fd, const char* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t written = ::write(fd, bytes, count);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    count -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 }  // namespace
@@ -271,29 +256,9 @@ bool WriteSettingsFile(const std::string& path, const Settings& settings, std::s
     }
   }
   if (!MakeFolders(FolderOf(target), reason)) return false;
-  std::string tempName = target + ".XXXXXX";
-  const int fd = ::mkstemp(tempName.data());
-  if (fd < 0) {
-    reason = tempName + ": " + std::strerror(errno);
-    return false;
-  }
-  // mkstemp makes the file private; a settings file is an ordinary one.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
   const std::string text = FormatSettings(settings);
-  bool ok = WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok && std::rename(tempName.c_str(), target.c_str()) == 0) {
-    const int folderFd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-      ::fsync(folderFd);
-      ::close(folderFd);
-    }
-    return true;
-  }
-  reason = target + ": " + std::strerror(errno);
-  std::remove(tempName.c_str());
+  if (ReplaceWhole(FolderOf(target), target, text.data(), text.size(), NewFileMode(), reason)) return true;
+  reason = target + ": " + reason;
   return false;
 }
 

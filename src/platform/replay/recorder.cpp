@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/core/file_writing.h"
+
 namespace platform::replay {
 namespace {
 
@@ -56,20 +58,7 @@ class RecordingBackend::CallScope {
   Session& session_;
 };
 
-namespace {
-
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t written = ::write(fd, bytes, count);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    count -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 RecordingBackend::RecordingBackend(Backend& inner, const std::string& path, Header header) : inner_(inner) {
   header.startClock = inner_.ReadClockQuietly();
