@@ -92,6 +92,35 @@ class Backend {
 // aside: tells the back end, and hands it over.
 Backend& EnterCall();
 
+// The calls every back end makes its own (the pure virtual ones above),
+// declared at once by a class that implements them.
+#define CHOMPO_BACKEND_CALLS                                                \
+  std::uint32_t ReadClockForGame() override;                                \
+  void Sleep(std::uint32_t milliseconds) override;                          \
+  void PumpEvents() override;                                               \
+  void WaitForEvents() override;                                            \
+  void Idle() override;                                                     \
+  bool CreateGameWindow(const char* title, int width, int height) override; \
+  void ShowGameWindow() override;                                           \
+  void DestroyGameWindow() override;                                        \
+  void SetCursorHidden(bool hidden) override;                               \
+  bool SetDisplayMode(int width, int height, int bitsPerPixel) override;    \
+  void Present(const FrameView& frame) override;                            \
+  bool OpenAudio(Mixer& mixer) override;                                    \
+  void CloseAudio() override
+
+// And the ones with a default, for a back end that stands between the game
+// and another back end and so takes every call.
+#define CHOMPO_BACKEND_DEFAULTED_CALLS                  \
+  std::uint32_t ReadClockQuietly() override;            \
+  bool Use555() const override;                         \
+  int PitchPaddingBytes() const override;               \
+  void LockAudio() override;                            \
+  void UnlockAudio() override;                          \
+  void RecordSoundCall(const SoundCall& call) override; \
+  void StateWritten() override;                         \
+  [[noreturn]] void EndProcess(int exitCode) override
+
 // The back end every platform call goes to. Set it before the first call;
 // until then, and after SetBackend(nullptr), calls reach a back end with no
 // window, display or sound device and the real time clock.

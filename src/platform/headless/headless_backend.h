@@ -136,23 +136,11 @@ class HeadlessBackend : public Backend {
   int displayHeight() const { return displayHeight_; }
 
   // Backend.
-  std::uint32_t ReadClockForGame() override;
+  CHOMPO_BACKEND_CALLS;
   std::uint32_t ReadClockQuietly() override { return gameNow(); }
   [[noreturn]] void EndProcess(int exitCode) override;
-  void Sleep(std::uint32_t milliseconds) override;
-  void PumpEvents() override;
-  void WaitForEvents() override;
-  void Idle() override;
-  bool CreateGameWindow(const char* title, int width, int height) override;
-  void ShowGameWindow() override;
-  void DestroyGameWindow() override;
-  void SetCursorHidden(bool hidden) override;
-  bool SetDisplayMode(int width, int height, int bitsPerPixel) override;
   bool Use555() const override { return options_.use555; }
   int PitchPaddingBytes() const override { return options_.pitchPaddingBytes; }
-  void Present(const FrameView& frame) override;
-  bool OpenAudio(Mixer& mixer) override;
-  void CloseAudio() override;
   void RecordSoundCall(const SoundCall& call) override;
 
   // Moves the virtual clock by ms, applying due events, firing the deadline

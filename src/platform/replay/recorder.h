@@ -34,27 +34,8 @@ class RecordingBackend final : public Backend, private InputTap {
   void Finish(int exitCode, Item::Ending ending);
   bool finished() const { return finished_; }
 
-  std::uint32_t ReadClockForGame() override;
-  std::uint32_t ReadClockQuietly() override;
-  void Sleep(std::uint32_t milliseconds) override;
-  void PumpEvents() override;
-  void WaitForEvents() override;
-  void Idle() override;
-  bool CreateGameWindow(const char* title, int width, int height) override;
-  void ShowGameWindow() override;
-  void DestroyGameWindow() override;
-  void SetCursorHidden(bool hidden) override;
-  bool SetDisplayMode(int width, int height, int bitsPerPixel) override;
-  bool Use555() const override;
-  int PitchPaddingBytes() const override;
-  void Present(const FrameView& frame) override;
-  bool OpenAudio(Mixer& mixer) override;
-  void CloseAudio() override;
-  void LockAudio() override;
-  void UnlockAudio() override;
-  void RecordSoundCall(const SoundCall& call) override;
-  void StateWritten() override;
-  [[noreturn]] void EndProcess(int exitCode) override;
+  CHOMPO_BACKEND_CALLS;
+  CHOMPO_BACKEND_DEFAULTED_CALLS;
 
  private:
   // What the recorder keeps while it runs; const calls write through it.

@@ -60,27 +60,8 @@ class ReplayBackend final : public Backend, private InputTap {
   // The last clock reading the replay reached.
   std::uint32_t now() const;
 
-  std::uint32_t ReadClockForGame() override;
-  std::uint32_t ReadClockQuietly() override;
-  void Sleep(std::uint32_t milliseconds) override;
-  void PumpEvents() override;
-  void WaitForEvents() override;
-  void Idle() override;
-  bool CreateGameWindow(const char* title, int width, int height) override;
-  void ShowGameWindow() override;
-  void DestroyGameWindow() override;
-  void SetCursorHidden(bool hidden) override;
-  bool SetDisplayMode(int width, int height, int bitsPerPixel) override;
-  bool Use555() const override;
-  int PitchPaddingBytes() const override;
-  void Present(const FrameView& frame) override;
-  bool OpenAudio(Mixer& mixer) override;
-  void CloseAudio() override;
-  void LockAudio() override;
-  void UnlockAudio() override;
-  void RecordSoundCall(const SoundCall& call) override;
-  void StateWritten() override;
-  [[noreturn]] void EndProcess(int exitCode) override;
+  CHOMPO_BACKEND_CALLS;
+  CHOMPO_BACKEND_DEFAULTED_CALLS;
 
  private:
   // Everything the replay keeps; const calls reach it too.

@@ -58,25 +58,11 @@ class SdlBackend final : public Backend {
   // stays safe to call afterwards (the game's globals outlive main).
   void Shutdown();
 
-  std::uint32_t ReadClockForGame() override;
+  CHOMPO_BACKEND_CALLS;
   // Shuts down as at the end of main first, so the desktop gets its screen
   // and sound back the same way.
   [[noreturn]] void EndProcess(int exitCode) override;
-  void Sleep(std::uint32_t milliseconds) override;
-  void PumpEvents() override;
-  void WaitForEvents() override;
-  void Idle() override;
 
-  bool CreateGameWindow(const char* title, int width, int height) override;
-  void ShowGameWindow() override;
-  void DestroyGameWindow() override;
-  void SetCursorHidden(bool hidden) override;
-
-  bool SetDisplayMode(int width, int height, int bitsPerPixel) override;
-  void Present(const FrameView& frame) override;
-
-  bool OpenAudio(Mixer& mixer) override;
-  void CloseAudio() override;
   void LockAudio() override;
   void UnlockAudio() override;
 

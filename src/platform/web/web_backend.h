@@ -29,23 +29,9 @@ class WebBackend final : public Backend {
   // The game has ended: the sound stops and the page thanks the player.
   void Finish();
 
-  std::uint32_t ReadClockForGame() override;
+  CHOMPO_BACKEND_CALLS;
   std::uint32_t ReadClockQuietly() override;
-  void Sleep(std::uint32_t milliseconds) override;
-  void PumpEvents() override;
-  void WaitForEvents() override;
-  void Idle() override;
 
-  bool CreateGameWindow(const char* title, int width, int height) override;
-  void ShowGameWindow() override;
-  void DestroyGameWindow() override;
-  void SetCursorHidden(bool hidden) override;
-
-  bool SetDisplayMode(int width, int height, int bitsPerPixel) override;
-  void Present(const FrameView& frame) override;
-
-  bool OpenAudio(Mixer& mixer) override;
-  void CloseAudio() override;
   void LockAudio() override { ++audioLocks_; }
   void UnlockAudio() override { --audioLocks_; }
 
