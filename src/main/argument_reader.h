@@ -17,6 +17,14 @@ inline std::string ShownToken(std::string_view token) {
   return token.size() <= kShown ? std::string(token) : std::string(token.substr(0, kShown)) + "...";
 }
 
+// What reading a program's options gave: the options, or why not.
+template <class Options>
+struct ParsedOptions {
+  bool ok = false;
+  Options options;
+  std::string error;  // one line, without the program name
+};
+
 class ArgumentReader {
  public:
   explicit ArgumentReader(const std::vector<std::string>& args) : args_(args) {}

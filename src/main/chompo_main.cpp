@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "chompo: %s\n%s", parsed.error.c_str(), entry::UsageText().c_str());
     return entry::kExitUsage;
   }
-  const entry::CommandLine& line = parsed.line;
+  const entry::CommandLine& line = parsed.options;
   if (line.help) {
     std::fputs(entry::UsageText().c_str(), stdout);
     return 0;

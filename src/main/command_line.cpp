@@ -27,7 +27,7 @@ bool TakeSessionFile(const std::string& name, const std::string& value, CommandL
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
   CommandLineResult result;
-  CommandLine& line = result.line;
+  CommandLine& line = result.options;
   ArgumentReader reader(args);
   for (std::string name; reader.Next(name);) {
     const bool takesValue = name == "--data" || name == "--scale" || name == "--record" || name == "--play";

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "main/argument_reader.h"
+
 namespace entry {
 
 // Exit statuses of chompo, after the BSD sysexits names.
@@ -26,11 +28,7 @@ struct CommandLine {
   std::string playPath;            // --play: empty, none
 };
 
-struct CommandLineResult {
-  bool ok = false;
-  CommandLine line;
-  std::string error;  // one line, without the program name
-};
+using CommandLineResult = ParsedOptions<CommandLine>;
 
 // args excludes the program name. "--name VALUE" and "--name=VALUE" both work.
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args);

@@ -29,16 +29,6 @@ bool ParseTimeList(const std::string& text, std::vector<std::uint32_t>& out) {
   }
 }
 
-bool ParseSessionPath(const std::string& name, const std::string& value, SimOptions& options,
-                      std::string& error) {
-  if (value.empty()) {
-    error = name + " needs a non-empty path";
-    return false;
-  }
-  (name == "--record" ? options.recordPath : options.demoPath) = value;
-  return true;
-}
-
 // A replay takes its input and its clock from the recording.
 bool CheckDemo(const SimOptions& options, bool clockStartGiven, std::string& error) {
   if (options.demoPath.empty()) {
@@ -102,11 +92,8 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
       return result;
     }
 
-    if (name == "--record" || name == "--demo") {
-      if (!ParseSessionPath(name, value, options, result.error)) {
-        return result;
-      }
-    } else if (name == "--data" || name == "--script" || name == "--trace" || name == "--frames") {
+    if (name == "--data" || name == "--script" || name == "--trace" || name == "--frames" ||
+        name == "--record" || name == "--demo") {
       if (value.empty()) {
         result.error = name + " needs a non-empty path";
         return result;
@@ -117,8 +104,12 @@ OptionsResult ParseOptions(const std::vector<std::string>& args) {
         options.scriptPath = value;
       } else if (name == "--trace") {
         options.tracePath = value;
-      } else {
+      } else if (name == "--frames") {
         options.framesDir = value;
+      } else if (name == "--record") {
+        options.recordPath = value;
+      } else {
+        options.demoPath = value;
       }
     } else if (name == "--until") {
       if (!ParseUnsigned32(value, options.untilMs)) {

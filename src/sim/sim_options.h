@@ -36,11 +36,7 @@ struct SimOptions {
   bool help = false;
 };
 
-struct OptionsResult {
-  bool ok = false;
-  SimOptions options;
-  std::string error;  // one line, without the program name
-};
+using OptionsResult = entry::ParsedOptions<SimOptions>;
 
 // args excludes the program name. Both "--name VALUE" and "--name=VALUE"
 // are accepted; --frame-at may be given more than once.

@@ -56,11 +56,12 @@ TEST(CommandLine, ReadsEveryOptionAndRefusesWhatItCannotUse) {
     std::string got;
     if (!result.ok) {
       got = "error: " + result.error;
-    } else if (result.line.help || result.line.version) {
-      got = std::string(result.line.help ? "help" : "") +
-            (result.line.help && result.line.version ? " " : "") + (result.line.version ? "version" : "");
+    } else if (result.options.help || result.options.version) {
+      got = std::string(result.options.help ? "help" : "") +
+            (result.options.help && result.options.version ? " " : "") +
+            (result.options.version ? "version" : "");
     } else {
-      const CommandLine& line = result.line;
+      const CommandLine& line = result.options;
       got = "data=" + line.dataDir +
             " full=" + (line.fullScreen ? std::to_string(*line.fullScreen) : "unset") +
             " scale=" + (line.scale ? std::to_string(*line.scale) : "unset") +

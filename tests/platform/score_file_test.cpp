@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "platform/file_places.h"
+#include "platform/no_device_backend.h"
 #include "support/backend_scope.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
@@ -94,23 +95,10 @@ class StderrCapture {
 };
 
 // Counts the saves a back end hears of.
-class CountingBackend final : public platform::Backend {
+class CountingBackend final : public platform::NoDeviceBackend {
  public:
   int written = 0;
   void StateWritten() override { ++written; }
-  std::uint32_t ReadClockForGame() override { return 0; }
-  void Sleep(std::uint32_t) override {}
-  void PumpEvents() override {}
-  void WaitForEvents() override {}
-  void Idle() override {}
-  bool CreateGameWindow(const char*, int, int) override { return false; }
-  void ShowGameWindow() override {}
-  void DestroyGameWindow() override {}
-  void SetCursorHidden(bool) override {}
-  bool SetDisplayMode(int, int, int) override { return false; }
-  void Present(const platform::FrameView&) override {}
-  bool OpenAudio(platform::Mixer&) override { return false; }
-  void CloseAudio() override {}
 };
 
 class ScoreFileTest : public ::testing::Test {
