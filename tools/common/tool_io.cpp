@@ -86,4 +86,11 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool ReadSourceLines(const char* toolName, const std::string& path, std::vector<std::string>& lines) {
+  std::string error;
+  if (ReadTextLines(path, lines, error)) return true;
+  std::fprintf(stderr, "%s: %s\n", toolName, error.c_str());
+  return false;
+}
+
 }  // namespace tool

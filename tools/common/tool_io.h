@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,18 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines, std
 
 // The file name without its folders, for messages and default names.
 std::string BaseName(const std::string& path);
+
+// A text source read as lines; on failure one line on stderr, "TOOL: REASON".
+bool ReadSourceLines(const char* toolName, const std::string& path, std::vector<std::string>& lines);
+
+// Says each fault a source's parser found (anything with `line` and
+// `message`) as "TOOL: FILE line N: MESSAGE".
+template <class Fault>
+void ReportLineFaults(const char* toolName, const std::string& path, const std::vector<Fault>& faults) {
+  for (const Fault& fault : faults) {
+    std::fprintf(stderr, "%s: %s line %d: %s\n", toolName, BaseName(path).c_str(), fault.line,
+                 fault.message.c_str());
+  }
+}
 
 }  // namespace tool

@@ -24,20 +24,14 @@ int main(int argc, char** argv) {
   if (argc > 3 && std::string(argv[3]) != "--preview") return Usage();
   const std::string source = argv[1];
   std::vector<std::string> lines;
-  std::string error;
-  if (!tool::ReadTextLines(source, lines, error)) {
-    std::fprintf(stderr, "font_tool: %s\n", error.c_str());
-    return 1;
-  }
+  if (!tool::ReadSourceLines("font_tool", source, lines)) return 1;
   font::FontImage image;
   std::vector<font::SourceError> errors;
   if (!font::ParseGlyphs(lines, image, errors)) {
-    for (const font::SourceError& fault : errors) {
-      std::fprintf(stderr, "font_tool: %s line %d: %s\n", tool::BaseName(source).c_str(), fault.line,
-                   fault.message.c_str());
-    }
+    tool::ReportLineFaults("font_tool", source, errors);
     return 1;
   }
+  std::string error;
   if (!tool::WriteFileAtomically(argv[2], font::EncodeFont(image), error)) {
     std::fprintf(stderr, "font_tool: %s\n", error.c_str());
     return 1;

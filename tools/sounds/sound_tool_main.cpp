@@ -25,17 +25,11 @@ int main(int argc, char** argv) {
   const std::string output = argv[argc - 1];
   const std::string name = tool::BaseName(source);
   std::vector<std::string> lines;
-  std::string error;
-  if (!tool::ReadTextLines(source, lines, error)) {
-    std::fprintf(stderr, "sound_tool: %s\n", error.c_str());
-    return 1;
-  }
+  if (!tool::ReadSourceLines("sound_tool", source, lines)) return 1;
   sounds::Recipe recipe;
   std::vector<sounds::RecipeError> errors;
   if (!sounds::ParseRecipe(lines, recipe, errors)) {
-    for (const sounds::RecipeError& fault : errors) {
-      std::fprintf(stderr, "sound_tool: %s line %d: %s\n", name.c_str(), fault.line, fault.message.c_str());
-    }
+    tool::ReportLineFaults("sound_tool", source, errors);
     return 1;
   }
   const std::vector<std::int16_t> samples = sounds::Render(recipe);
@@ -43,6 +37,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "sound_tool: %s: the recipe makes no sound\n", name.c_str());
     return 1;
   }
+  std::string error;
   if (!tool::WriteFileAtomically(output, sounds::EncodeWave(samples), error)) {
     std::fprintf(stderr, "sound_tool: %s\n", error.c_str());
     return 1;
