@@ -78,19 +78,39 @@ class Backend {
   [[noreturn]] virtual void EndProcess(int exitCode);
 
  protected:
-  // For back ends that wrap another: the wrapped one hears the call too.
+  // For back ends that wrap another: they hear every call (the wrapped one
+  // may have asked to) and pass it on.
   static void ForwardNoteCall(Backend& inner) { inner.NoteCall(); }
+  // Whether NoteCall runs at every call; while it does not, a call costs
+  // the platform one test. Text alone makes thousands of calls a frame.
+  void SetNoteEveryCall(bool on) { noteEveryCall_ = on; }
 
  private:
   // The game made a platform call other than a clock read. Reached only
   // through EnterCall, which every call of the platform core starts with.
   virtual void NoteCall() {}
+  bool noteEveryCall_ = false;
   friend Backend& EnterCall();
 };
 
+// The platform core's own: the back end the calls go to and how many calls
+// the game has made. Read them through CurrentBackend, EnterCall and
+// CallCount, which are here so that they compile inline into every call.
+extern Backend* activeBackend;
+extern std::uint64_t callCount;
+
 // The first thing every platform call the game makes does, clock reads
-// aside: tells the back end, and hands it over.
-Backend& EnterCall();
+// aside: counts the call, tells the back end if it asked, and hands it over.
+inline Backend& EnterCall() {
+  ++callCount;
+  Backend& backend = *activeBackend;
+  if (backend.noteEveryCall_) backend.NoteCall();
+  return backend;
+}
+
+// Platform calls made so far, clock reads aside: a back end compares two
+// readings to know whether the game did anything else in between.
+inline std::uint64_t CallCount() { return callCount; }
 
 // The calls every back end makes its own (the pure virtual ones above),
 // declared at once by a class that implements them.
@@ -125,7 +145,7 @@ Backend& EnterCall();
 // until then, and after SetBackend(nullptr), calls reach a back end with no
 // window, display or sound device and the real time clock.
 void SetBackend(Backend* backend);
-Backend& CurrentBackend();
+inline Backend& CurrentBackend() { return *activeBackend; }
 
 // Input from a back end. A key press holds the key (GetAsyncKeyState) and
 // queues WM_KEYDOWN; a release lets it go and queues WM_KEYUP. Losing focus

@@ -13,7 +13,7 @@ game_folders=(src/app src/game src/actors src/sprite src/display src/text src/so
 
 # Standard headers the game may use: containers, algorithms and number
 # formatting, nothing that touches the system.
-allowed_system='algorithm|array|cstddef|cstdint|cstdio|cstring|cmath|climits|iterator|limits|memory|new|optional|span|string|string_view|type_traits|utility|vector'
+allowed_system='algorithm|array|bit|cstddef|cstdint|cstdio|cstring|cmath|climits|iterator|limits|memory|new|optional|span|string|string_view|type_traits|utility|vector'
 # Project headers outside the game folders that the game may use: the
 # platform calls it is written against and the shared file formats.
 allowed_project='platform/(win32|ddraw|dsound|mmio|score_file)\.h|formats/[a-z_0-9]+\.h'

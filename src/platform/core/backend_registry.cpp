@@ -25,17 +25,12 @@ union NoDeviceHolder {
   NoDeviceBackend backend;
 };
 constinit NoDeviceHolder noDevice;
-constinit Backend* currentBackend = &noDevice.backend;
 
 }  // namespace
 
-void SetBackend(Backend* backend) { currentBackend = backend != nullptr ? backend : &noDevice.backend; }
+constinit Backend* activeBackend = &noDevice.backend;
+constinit std::uint64_t callCount = 0;
 
-Backend& CurrentBackend() { return *currentBackend; }
-
-Backend& EnterCall() {
-  currentBackend->NoteCall();
-  return *currentBackend;
-}
+void SetBackend(Backend* backend) { activeBackend = backend != nullptr ? backend : &noDevice.backend; }
 
 }  // namespace platform

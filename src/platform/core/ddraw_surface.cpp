@@ -145,6 +145,35 @@ void KeyedRowsCopy(std::uint16_t* to, std::ptrdiff_t toStride, const std::uint16
   }
 }
 
+// Fills go a group at a time too, the last pixels as one more group that
+// overlaps the one before. Rows that follow one another without padding
+// are filled as one long row.
+template <typename Group>
+[[gnu::always_inline]] inline void FillGroups(std::uint16_t* to, std::size_t count, std::uint16_t value) {
+  constexpr std::size_t kGroup = sizeof(Group) / 2;
+  const Group group = Group{} + value;
+  for (std::size_t at = 0; at + kGroup <= count; at += kGroup) std::memcpy(to + at, &group, sizeof group);
+  std::memcpy(to + count - kGroup, &group, sizeof group);
+}
+
+CHOMPO_WIDE_VERSIONS
+void FillRows(std::uint16_t* to, std::ptrdiff_t stride, std::size_t width, int height, std::uint16_t value) {
+  if (stride == static_cast<std::ptrdiff_t>(width)) {
+    width *= static_cast<std::size_t>(height);
+    height = 1;
+  }
+  for (int row = 0; row < height; ++row) {
+    std::uint16_t* rowTo = to + row * stride;
+    if (width >= 16) {
+      FillGroups<WideLanes>(rowTo, width, value);
+    } else if (width >= 8) {
+      FillGroups<Lanes>(rowTo, width, value);
+    } else {
+      std::fill_n(rowTo, width, value);
+    }
+  }
+}
+
 void MirroredRowCopy(std::uint16_t* to, const std::uint16_t* from, int width, bool keyed, std::uint16_t key) {
   for (int column = 0; column < width; ++column) {
     const std::uint16_t value = from[width - 1 - column];
@@ -204,13 +233,9 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
 
   if ((flags & DDBLT_COLORFILL) != 0) {
     if (fx == nullptr) return DDERR_INVALIDPARAMS;
-    const auto fill = static_cast<std::uint16_t>(fx->dwFillColor);
-    std::uint16_t* first = RowPtr(static_cast<int>(dest.top)) + dest.left;
-    const auto rowBytes = static_cast<std::size_t>(dest.Width()) * 2;
-    std::fill(first, first + dest.Width(), fill);
-    for (long long y = dest.top + 1; y < dest.bottom; ++y) {
-      std::memcpy(RowPtr(static_cast<int>(y)) + dest.left, first, rowBytes);
-    }
+    FillRows(RowPtr(static_cast<int>(dest.top)) + dest.left, pitchBytes_ / 2,
+             static_cast<std::size_t>(dest.Width()), static_cast<int>(dest.Height()),
+             static_cast<std::uint16_t>(fx->dwFillColor));
     return DD_OK;
   }
 

@@ -41,7 +41,10 @@ void HeadlessBackend::SetPresentWatcher(std::function<void(const FrameView&, std
   presentWatcher_ = std::move(watcher);
 }
 
-void HeadlessBackend::SetCallWatcher(std::function<void()> watcher) { callWatcher_ = std::move(watcher); }
+void HeadlessBackend::SetCallWatcher(std::function<void()> watcher) {
+  callWatcher_ = std::move(watcher);
+  SetNoteEveryCall(static_cast<bool>(callWatcher_));
+}
 
 void HeadlessBackend::SetEndWatcher(std::function<void(int)> watcher) { endWatcher_ = std::move(watcher); }
 
@@ -52,6 +55,11 @@ void HeadlessBackend::EndProcess(int exitCode) {
 
 std::uint32_t HeadlessBackend::ReadClockForGame() {
   const std::uint32_t value = gameNow();
+  // Any other call since the last reading starts the count afresh.
+  if (CallCount() != callsAtLastRead_) {
+    callsAtLastRead_ = CallCount();
+    idleReads_ = 0;
+  }
   // A loop that only watches the clock would otherwise never see it move.
   if (!moving_ && ++idleReads_ >= kIdleReadsPerMs) {
     idleReads_ = 0;
@@ -81,7 +89,6 @@ void HeadlessBackend::WaitForEvents() {
 void HeadlessBackend::Idle() { Advance(1); }
 
 void HeadlessBackend::NoteCall() {
-  idleReads_ = 0;
   if (callWatcher_) callWatcher_();
 }
 

@@ -158,6 +158,8 @@ class HeadlessBackend : public Backend {
   HeadlessOptions options_;
   std::uint32_t clock_;
   std::uint32_t idleReads_ = 0;
+  // CallCount() at the last clock reading.
+  std::uint64_t callsAtLastRead_ = 0;
   bool moving_ = false;              // inside Advance: clock reads made there are not idle reads
   std::vector<ScriptEvent> events_;  // not yet applied, sorted by time
   std::size_t nextEvent_ = 0;

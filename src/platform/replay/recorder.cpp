@@ -61,6 +61,7 @@ class RecordingBackend::CallScope {
 namespace {}  // namespace
 
 RecordingBackend::RecordingBackend(Backend& inner, const std::string& path, Header header) : inner_(inner) {
+  SetNoteEveryCall(true);
   header.startClock = inner_.ReadClockQuietly();
   session_ = std::make_unique<Session>(header.startClock);
   do {

@@ -332,7 +332,9 @@ class ReplayBackend::CallScope {
 
 ReplayBackend::ReplayBackend(Backend& output, Recording recording, ReplayOptions options)
     : output_(output),
-      session_(std::make_unique<Session>(output, std::move(recording), std::move(options))) {}
+      session_(std::make_unique<Session>(output, std::move(recording), std::move(options))) {
+  SetNoteEveryCall(true);
+}
 
 void ReplayBackend::Start() { SetInputTap(this); }
 
