@@ -37,6 +37,10 @@ class Sprite {
   std::int32_t GetHeight() const { return height; }
   // Pixels outside the surface are dropped.
   void PutPixel(std::int32_t x, std::int32_t y, COLORREF color);
+  // PutPixel for every (x, y) that plot hands to the function it is given,
+  // all in one colour: the same pixels, locked once instead of each time.
+  template <class Plot>
+  void PutPixels(COLORREF color, Plot plot);
   void* Lock();
   void Unlock();
   void SetColorKey(COLORREF color);
@@ -59,3 +63,30 @@ class Sprite {
   BitmapInfoHeader infoHeader{};
   BitmapFileHeader fileHeader{};
 };
+
+template <class Plot>
+void Sprite::PutPixels(COLORREF color, Plot plot) {
+  if (surface == nullptr) {
+    return;
+  }
+  const std::uint16_t pixel = ColorToPixel(color);
+  std::uint16_t* pixels = nullptr;
+  bool refused = false;
+  // Locked at the first pixel inside, as PutPixel would have been.
+  plot([&](std::int32_t x, std::int32_t y) {
+    if (x < 0 || y < 0 || x >= width || y >= height || refused) {
+      return;
+    }
+    if (pixels == nullptr) {
+      pixels = static_cast<std::uint16_t*>(Lock());
+      refused = pixels == nullptr;
+      if (refused) {
+        return;
+      }
+    }
+    pixels[y * (surfaceDesc.lPitch / 2) + x] = pixel;
+  });
+  if (pixels != nullptr) {
+    Unlock();
+  }
+}

@@ -139,6 +139,17 @@ TEST_P(DrawingTest, PutPixelLandsOnItsRowAndDropsPixelsOutside) {
   empty.DrawMirrored(canvas_.GetSurface(), 10, 10, 1);
   EXPECT_FALSE(empty.Create(nullptr, 5, 5));
   EXPECT_EQ(Changed(), 2);
+
+  // Many pixels under one lock: the same ones land, the same are dropped.
+  const auto plot = [](auto put) {
+    for (const auto& [x, y] : {std::pair{5, 5}, {320, 10}, {-1, 11}, {3, 240}, {319, 239}, {3, -1}})
+      put(x, y);
+  };
+  canvas_.PutPixels(0x0000FF, plot);
+  empty.PutPixels(0x0000FF, plot);
+  EXPECT_EQ(At(5, 5), ToPixel({255, 0, 0}, GetParam()));
+  EXPECT_EQ(At(319, 239), ToPixel({255, 0, 0}, GetParam()));
+  EXPECT_EQ(Changed(), 4);
 }
 
 TEST_P(DrawingTest, BmpStridesKeyAndLongerHeaders) {
