@@ -38,6 +38,21 @@ struct CopyPlan {
   bool mirrorUpDown;
 };
 
+// A copy of the rectangle from, in the source, to the same size at to.
+CopyPlan PlanCopy(const Span& to, const Span& from, bool keyed, std::uint16_t key,
+                  bool mirrorLeftRight = false, bool mirrorUpDown = false) {
+  return {static_cast<int>(to.left),
+          static_cast<int>(to.top),
+          static_cast<int>(from.left),
+          static_cast<int>(from.top),
+          static_cast<int>(from.Width()),
+          static_cast<int>(from.Height()),
+          keyed,
+          key,
+          mirrorLeftRight,
+          mirrorUpDown};
+}
+
 }  // namespace
 
 IDirectDrawSurface::IDirectDrawSurface(int width, int height, int pitchBytes, bool is565, bool primary)
@@ -247,16 +262,9 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
     return DDERR_UNSUPPORTED;  // no stretching
 
   const DWORD effects = (flags & DDBLT_DDFX) != 0 ? fx->dwDDFX : 0;
-  const CopyPlan plan{static_cast<int>(dest.left),
-                      static_cast<int>(dest.top),
-                      static_cast<int>(from.left),
-                      static_cast<int>(from.top),
-                      static_cast<int>(dest.Width()),
-                      static_cast<int>(dest.Height()),
-                      (flags & DDBLT_KEYSRC) != 0 && source->hasSourceKey_,
-                      source->sourceKey_,
-                      (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0,
-                      (effects & DDBLTFX_MIRRORUPDOWN) != 0};
+  const CopyPlan plan =
+      PlanCopy(dest, from, (flags & DDBLT_KEYSRC) != 0 && source->hasSourceKey_, source->sourceKey_,
+               (effects & DDBLTFX_MIRRORLEFTRIGHT) != 0, (effects & DDBLTFX_MIRRORUPDOWN) != 0);
   CopyPixels(plan, source->pixels_, source->pitchBytes_, pixels_, pitchBytes_);
   return DD_OK;
 }
@@ -271,16 +279,8 @@ HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source
   const Span dest{x, y, static_cast<long long>(x) + from.Width(), static_cast<long long>(y) + from.Height()};
   if (!LiesWithin(dest, width_, height_)) return DDERR_INVALIDRECT;
 
-  const CopyPlan plan{static_cast<int>(dest.left),
-                      static_cast<int>(dest.top),
-                      static_cast<int>(from.left),
-                      static_cast<int>(from.top),
-                      static_cast<int>(from.Width()),
-                      static_cast<int>(from.Height()),
-                      (trans & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasSourceKey_,
-                      source->sourceKey_,
-                      false,
-                      false};
+  const CopyPlan plan =
+      PlanCopy(dest, from, (trans & DDBLTFAST_SRCCOLORKEY) != 0 && source->hasSourceKey_, source->sourceKey_);
   CopyPixels(plan, source->pixels_, source->pitchBytes_, pixels_, pitchBytes_);
   return DD_OK;
 }

@@ -227,6 +227,27 @@ std::int32_t RecordingBackend::ScoreRead(std::int32_t stored) {
   return stored;
 }
 
+template <class Pass>
+void RecordingBackend::Passed(Call call, Pass pass) const {
+  const CallScope scope(*this, call);
+  pass();
+}
+
+template <class Pass>
+auto RecordingBackend::Answered(Call call, Pass pass) const {
+  const CallScope scope(*this, call);
+  const auto answer = pass();
+  AddResult(call, static_cast<std::int32_t>(answer));
+  return answer;
+}
+
+template <class Pass>
+void RecordingBackend::Waited(Call call, Pass pass) {
+  const CallScope scope(*this, call);
+  pass();
+  NoteClockAfter();
+}
+
 void RecordingBackend::NoteCall() { ForwardNoteCall(inner_); }
 
 std::uint32_t RecordingBackend::ReadClockForGame() {
@@ -245,102 +266,71 @@ std::uint32_t RecordingBackend::ReadClockQuietly() {
 }
 
 void RecordingBackend::Sleep(std::uint32_t milliseconds) {
-  const CallScope scope(*this, Call::Sleep);
-  inner_.Sleep(milliseconds);
-  NoteClockAfter();
+  Waited(Call::Sleep, [&] { inner_.Sleep(milliseconds); });
 }
 
 void RecordingBackend::PumpEvents() {
-  const CallScope scope(*this, Call::PumpEvents);
-  inner_.PumpEvents();
-  NoteClockAfter();
+  Waited(Call::PumpEvents, [&] { inner_.PumpEvents(); });
 }
 
 void RecordingBackend::WaitForEvents() {
-  const CallScope scope(*this, Call::WaitForEvents);
-  inner_.WaitForEvents();
-  NoteClockAfter();
+  Waited(Call::WaitForEvents, [&] { inner_.WaitForEvents(); });
 }
 
 void RecordingBackend::Idle() {
-  const CallScope scope(*this, Call::Idle);
-  inner_.Idle();
-  NoteClockAfter();
+  Waited(Call::Idle, [&] { inner_.Idle(); });
 }
 
 bool RecordingBackend::CreateGameWindow(const char* title, int width, int height) {
-  const CallScope scope(*this, Call::CreateGameWindow);
-  const bool created = inner_.CreateGameWindow(title, width, height);
-  AddResult(Call::CreateGameWindow, created ? 1 : 0);
-  return created;
+  return Answered(Call::CreateGameWindow, [&] { return inner_.CreateGameWindow(title, width, height); });
 }
 
 void RecordingBackend::ShowGameWindow() {
-  const CallScope scope(*this, Call::ShowGameWindow);
-  inner_.ShowGameWindow();
+  Passed(Call::ShowGameWindow, [&] { inner_.ShowGameWindow(); });
 }
 
 void RecordingBackend::DestroyGameWindow() {
-  const CallScope scope(*this, Call::DestroyGameWindow);
-  inner_.DestroyGameWindow();
+  Passed(Call::DestroyGameWindow, [&] { inner_.DestroyGameWindow(); });
 }
 
 void RecordingBackend::SetCursorHidden(bool hidden) {
-  const CallScope scope(*this, Call::SetCursorHidden);
-  inner_.SetCursorHidden(hidden);
+  Passed(Call::SetCursorHidden, [&] { inner_.SetCursorHidden(hidden); });
 }
 
 bool RecordingBackend::SetDisplayMode(int width, int height, int bitsPerPixel) {
-  const CallScope scope(*this, Call::SetDisplayMode);
-  const bool set = inner_.SetDisplayMode(width, height, bitsPerPixel);
-  AddResult(Call::SetDisplayMode, set ? 1 : 0);
-  return set;
+  return Answered(Call::SetDisplayMode, [&] { return inner_.SetDisplayMode(width, height, bitsPerPixel); });
 }
 
 bool RecordingBackend::Use555() const {
-  const CallScope scope(*this, Call::Use555);
-  const bool use555 = inner_.Use555();
-  AddResult(Call::Use555, use555 ? 1 : 0);
-  return use555;
+  return Answered(Call::Use555, [&] { return inner_.Use555(); });
 }
 
 int RecordingBackend::PitchPaddingBytes() const {
-  const CallScope scope(*this, Call::PitchPaddingBytes);
-  const int padding = inner_.PitchPaddingBytes();
-  AddResult(Call::PitchPaddingBytes, padding);
-  return padding;
+  return Answered(Call::PitchPaddingBytes, [&] { return inner_.PitchPaddingBytes(); });
 }
 
 void RecordingBackend::Present(const FrameView& frame) {
-  const CallScope scope(*this, Call::Present);
-  inner_.Present(frame);
+  Passed(Call::Present, [&] { inner_.Present(frame); });
 }
 
 bool RecordingBackend::OpenAudio(Mixer& mixer) {
-  const CallScope scope(*this, Call::OpenAudio);
-  const bool opened = inner_.OpenAudio(mixer);
-  AddResult(Call::OpenAudio, opened ? 1 : 0);
-  return opened;
+  return Answered(Call::OpenAudio, [&] { return inner_.OpenAudio(mixer); });
 }
 
 void RecordingBackend::CloseAudio() {
-  const CallScope scope(*this, Call::CloseAudio);
-  inner_.CloseAudio();
+  Passed(Call::CloseAudio, [&] { inner_.CloseAudio(); });
 }
 
 void RecordingBackend::LockAudio() {
-  const CallScope scope(*this, Call::LockAudio);
-  inner_.LockAudio();
+  Passed(Call::LockAudio, [&] { inner_.LockAudio(); });
 }
 
 void RecordingBackend::UnlockAudio() {
-  const CallScope scope(*this, Call::UnlockAudio);
-  inner_.UnlockAudio();
+  Passed(Call::UnlockAudio, [&] { inner_.UnlockAudio(); });
 }
 
 void RecordingBackend::RecordSoundCall(const SoundCall& call) {
-  const CallScope scope(*this, Call::RecordSoundCall);
-  inner_.RecordSoundCall(call);
+  Passed(Call::RecordSoundCall, [&] { inner_.RecordSoundCall(call); });
 }
 
 // Not numbered: whether the best score reaches a file depends on the

@@ -46,6 +46,14 @@ class RecordingBackend final : public Backend, private InputTap {
   void AddClock(Item::Kind kind, std::uint32_t clock) const;
   void AddResult(Call call, std::int32_t value) const;
   void NoteClockAfter();
+  // A call passed on to the inner back end inside its scope; Answered also
+  // records what it answered, Waited the clock after it.
+  template <class Pass>
+  void Passed(Call call, Pass pass) const;
+  template <class Pass>
+  auto Answered(Call call, Pass pass) const;
+  template <class Pass>
+  void Waited(Call call, Pass pass);
   // The writer is done: a crash signal that came meanwhile is taken now.
   void AfterWrite() const;
   void NoteCall() override;

@@ -331,8 +331,7 @@ class ReplayBackend::CallScope {
 };
 
 ReplayBackend::ReplayBackend(Backend& output, Recording recording, ReplayOptions options)
-    : output_(output),
-      session_(std::make_unique<Session>(output, std::move(recording), std::move(options))) {
+    : output_(output), session_(std::make_unique<Session>(output, std::move(recording), std::move(options))) {
   SetNoteEveryCall(true);
 }
 
@@ -366,28 +365,27 @@ std::uint32_t ReplayBackend::ReadClockQuietly() {
   return session_->Clock(Item::Kind::QuietClock);
 }
 
-void ReplayBackend::Sleep(std::uint32_t milliseconds) {
-  if (!session_->active()) return output_.Sleep(milliseconds);
-  const CallScope scope(*session_, Call::Sleep);
+template <class Pass>
+void ReplayBackend::Waited(Call call, Pass live) {
+  if (!session_->active()) return live();
+  const CallScope scope(*session_, call);
   session_->ClockAfter();
+}
+
+void ReplayBackend::Sleep(std::uint32_t milliseconds) {
+  Waited(Call::Sleep, [&] { output_.Sleep(milliseconds); });
 }
 
 void ReplayBackend::PumpEvents() {
-  if (!session_->active()) return output_.PumpEvents();
-  const CallScope scope(*session_, Call::PumpEvents);
-  session_->ClockAfter();
+  Waited(Call::PumpEvents, [&] { output_.PumpEvents(); });
 }
 
 void ReplayBackend::WaitForEvents() {
-  if (!session_->active()) return output_.WaitForEvents();
-  const CallScope scope(*session_, Call::WaitForEvents);
-  session_->ClockAfter();
+  Waited(Call::WaitForEvents, [&] { output_.WaitForEvents(); });
 }
 
 void ReplayBackend::Idle() {
-  if (!session_->active()) return output_.Idle();
-  const CallScope scope(*session_, Call::Idle);
-  session_->ClockAfter();
+  Waited(Call::Idle, [&] { output_.Idle(); });
 }
 
 bool ReplayBackend::CreateGameWindow(const char* title, int width, int height) {

@@ -68,6 +68,10 @@ class ReplayBackend final : public Backend, private InputTap {
   class Session;
   class CallScope;
 
+  // A call that lets time pass: replayed, the clock moves as recorded;
+  // after the recording, live() makes it on the output.
+  template <class Pass>
+  void Waited(Call call, Pass live);
   void NoteCall() override;
   bool Posting(const PostedInput& input) override;
   std::int32_t ScoreRead(std::int32_t stored) override;

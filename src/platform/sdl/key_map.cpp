@@ -1,5 +1,7 @@
 #include "platform/sdl/key_map.h"
 
+#include <utility>
+
 #include "platform/win32.h"
 
 namespace platform {
@@ -100,40 +102,15 @@ KeyBinding KeyBindings::Lookup(SDL_Keycode key) const {
   bool forGame = false;
   for (const auto& [boundKey, action] : bound_) {
     if (boundKey != key) continue;
-    int virtualKey = -1;
-    Command command = Command::None;
-    switch (action) {
-      case KeyAction::Left:
-        virtualKey = VK_LEFT;
-        break;
-      case KeyAction::Right:
-        virtualKey = VK_RIGHT;
-        break;
-      case KeyAction::Up:
-        virtualKey = VK_UP;
-        break;
-      case KeyAction::Down:
-        virtualKey = VK_DOWN;
-        break;
-      case KeyAction::Start:
-        virtualKey = VK_SPACE;
-        break;
-      case KeyAction::Quit:
-        virtualKey = key == SDLK_F12 ? VK_F12 : VK_ESCAPE;
-        break;
-      case KeyAction::Pause:
-        command = Command::Pause;
-        break;
-      case KeyAction::Mute:
-        command = Command::Mute;
-        break;
-      case KeyAction::VolumeDown:
-        command = Command::VolumeDown;
-        break;
-      case KeyAction::VolumeUp:
-        command = Command::VolumeUp;
-        break;
-    }
+    // What each action means, in the order they are declared; Quit is the
+    // game's Escape, or F12 when that is the key.
+    static constexpr std::pair<int, Command> kMeanings[kKeyActionCount] = {
+        {VK_LEFT, Command::None}, {VK_RIGHT, Command::None}, {VK_UP, Command::None},
+        {VK_DOWN, Command::None}, {VK_SPACE, Command::None}, {VK_ESCAPE, Command::None},
+        {-1, Command::Pause},     {-1, Command::Mute},       {-1, Command::VolumeDown},
+        {-1, Command::VolumeUp}};
+    auto [virtualKey, command] = kMeanings[static_cast<std::size_t>(action)];
+    if (action == KeyAction::Quit && key == SDLK_F12) virtualKey = VK_F12;
     // The first action that names the key wins.
     if (virtualKey >= 0 && !forGame) {
       binding.virtualKey = virtualKey;
