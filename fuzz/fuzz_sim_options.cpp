@@ -18,10 +18,14 @@ namespace {
 }
 
 std::vector<std::string> Canonical(const sim::SimOptions& options) {
-  std::vector<std::string> args{"--data=" + options.dataDir};
+  std::vector<std::string> args;
+  if (!options.dataDir.empty()) args.push_back("--data=" + options.dataDir);
   if (!options.scriptPath.empty()) args.push_back("--script=" + options.scriptPath);
   if (options.hasUntil) args.push_back("--until=" + std::to_string(options.untilMs));
-  args.push_back("--clock-start=" + std::to_string(options.clockStart));
+  // Only when not the default: a replay takes its clock from the recording.
+  if (options.clockStart != sim::SimOptions{}.clockStart) {
+    args.push_back("--clock-start=" + std::to_string(options.clockStart));
+  }
   if (!options.tracePath.empty()) args.push_back("--trace=" + options.tracePath);
   if (!options.framesDir.empty()) args.push_back("--frames=" + options.framesDir);
   if (!options.frameAt.empty()) {
@@ -30,6 +34,8 @@ std::vector<std::string> Canonical(const sim::SimOptions& options) {
     args.push_back("--frame-at=" + list);
   }
   if (options.frameEvery != 0) args.push_back("--frame-every=" + std::to_string(options.frameEvery));
+  if (!options.recordPath.empty()) args.push_back("--record=" + options.recordPath);
+  if (!options.demoPath.empty()) args.push_back("--demo=" + options.demoPath);
   if (options.help) args.emplace_back("--help");
   return args;
 }
@@ -38,7 +44,7 @@ bool Same(const sim::SimOptions& a, const sim::SimOptions& b) {
   return a.dataDir == b.dataDir && a.scriptPath == b.scriptPath && a.hasUntil == b.hasUntil &&
          a.untilMs == b.untilMs && a.clockStart == b.clockStart && a.tracePath == b.tracePath &&
          a.framesDir == b.framesDir && a.frameAt == b.frameAt && a.frameEvery == b.frameEvery &&
-         a.help == b.help;
+         a.recordPath == b.recordPath && a.demoPath == b.demoPath && a.help == b.help;
 }
 
 }  // namespace
