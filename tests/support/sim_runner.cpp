@@ -106,8 +106,10 @@ std::optional<std::int32_t> SimWorkspace::ReadHighScore() const {
 }
 
 SimRun SimWorkspace::RunRaw(const std::vector<std::string>& args, const Disturbance& disturbance) const {
-  // timeout hands the signals it gets on to the run.
-  std::vector<std::string> command = {"timeout", "-k", "5", "240"};
+  // timeout hands the signals it gets on to the run; in the foreground it
+  // sends each one to the run alone, not to the run and again to its group
+  // (a second quit signal ends the program at once).
+  std::vector<std::string> command = {"timeout", "--foreground", "-k", "5", "240"};
   for (std::string& part : folder_.Command(args)) command.push_back(std::move(part));
   SimRun run;
   const int child = support::StartProgram(command, root() + "/errors.txt", disturbance.fileSizeLimit);
