@@ -9,14 +9,12 @@ namespace sim {
 namespace {
 
 ActorRecord RecordActor(const Actor& actor) {
-  ActorRecord record;
-  record.x = actor.x;
-  record.y = actor.y;
-  record.direction = actor.direction;
-  record.state = actor.state;
-  record.modeStart = actor.modeStart;
-  record.modeDuration = actor.modeDuration;
-  return record;
+  return {.x = actor.x,
+          .y = actor.y,
+          .direction = actor.direction,
+          .state = actor.state,
+          .modeStart = actor.modeStart,
+          .modeDuration = actor.modeDuration};
 }
 
 }  // namespace

@@ -26,20 +26,26 @@ std::int32_t WallPiece(const Stage& stage, int row, int column) {
   return 1 + joins;
 }
 
+namespace {
+
+// One 32-bit value a cell, row by row.
+template <class ValueAt>
+void AppendEveryCell(tool::Bytes& out, ValueAt valueAt) {
+  for (int row = 0; row < kMazeRows; ++row) {
+    for (int column = 0; column < kMazeColumns; ++column) tool::AppendI32(out, valueAt(row, column));
+  }
+}
+
+}  // namespace
+
 tool::Bytes EncodeStageMap(const std::vector<Stage>& stages) {
   tool::Bytes out;
   out.reserve(formats::kStageCountBytes + stages.size() * formats::kMapRecordBytes);
   tool::AppendI32(out, static_cast<std::int32_t>(stages.size()));
   for (const Stage& stage : stages) {
     tool::AppendI32(out, stage.number);
-    for (int row = 0; row < kMazeRows; ++row) {
-      for (int column = 0; column < kMazeColumns; ++column)
-        tool::AppendI32(out, WallPiece(stage, row, column));
-    }
-    for (int row = 0; row < kMazeRows; ++row) {
-      for (int column = 0; column < kMazeColumns; ++column)
-        tool::AppendI32(out, DotValue(stage.cells[row][column]));
-    }
+    AppendEveryCell(out, [&](int row, int column) { return WallPiece(stage, row, column); });
+    AppendEveryCell(out, [&](int row, int column) { return DotValue(stage.cells[row][column]); });
   }
   return out;
 }
