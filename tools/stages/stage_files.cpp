@@ -36,26 +36,31 @@ void AppendEveryCell(tool::Bytes& out, ValueAt valueAt) {
   }
 }
 
-}  // namespace
-
-tool::Bytes EncodeStageMap(const std::vector<Stage>& stages) {
+// Both files: the count of stages, then each stage's number and the rest of
+// its record.
+template <class RecordBody>
+tool::Bytes EncodeRecords(const std::vector<Stage>& stages, std::size_t recordBytes, RecordBody body) {
   tool::Bytes out;
-  out.reserve(formats::kStageCountBytes + stages.size() * formats::kMapRecordBytes);
+  out.reserve(formats::kStageCountBytes + stages.size() * recordBytes);
   tool::AppendI32(out, static_cast<std::int32_t>(stages.size()));
   for (const Stage& stage : stages) {
     tool::AppendI32(out, stage.number);
-    AppendEveryCell(out, [&](int row, int column) { return WallPiece(stage, row, column); });
-    AppendEveryCell(out, [&](int row, int column) { return DotValue(stage.cells[row][column]); });
+    body(out, stage);
   }
   return out;
 }
 
+}  // namespace
+
+tool::Bytes EncodeStageMap(const std::vector<Stage>& stages) {
+  return EncodeRecords(stages, formats::kMapRecordBytes, [](tool::Bytes& out, const Stage& stage) {
+    AppendEveryCell(out, [&](int row, int column) { return WallPiece(stage, row, column); });
+    AppendEveryCell(out, [&](int row, int column) { return DotValue(stage.cells[row][column]); });
+  });
+}
+
 tool::Bytes EncodeStageScript(const std::vector<Stage>& stages) {
-  tool::Bytes out;
-  out.reserve(formats::kStageCountBytes + stages.size() * formats::kScriptRecordBytes);
-  tool::AppendI32(out, static_cast<std::int32_t>(stages.size()));
-  for (const Stage& stage : stages) {
-    tool::AppendI32(out, stage.number);
+  return EncodeRecords(stages, formats::kScriptRecordBytes, [](tool::Bytes& out, const Stage& stage) {
     for (int actor = 0; actor < kStageActors; ++actor) {
       const std::string& name = kActorNames[actor];
       tool::AppendU8(out, static_cast<std::uint8_t>(name.size()));
@@ -64,8 +69,7 @@ tool::Bytes EncodeStageScript(const std::vector<Stage>& stages) {
       tool::AppendI32(out, stage.starts[actor].column);
       tool::AppendI32(out, stage.starts[actor].row);
     }
-  }
-  return out;
+  });
 }
 
 }  // namespace stages
