@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "platform/sdl/pixel_expand.h"
 #include "platform/sdl/renderer_choice.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace platform {
 namespace {
@@ -68,6 +72,29 @@ TEST(SdlRendererChoice, MesaSoftwareRasterizersAreRecognised) {
         "NVIDIA GeForce GTX 1060/PCIe/SSE2", "", static_cast<const char*>(nullptr)}) {
     EXPECT_FALSE(IsSoftwareRasterizer(name)) << (name != nullptr ? name : "null");
   }
+}
+
+// OpenGL is tried only where a device could run it: a DRI render node or
+// NVIDIA's own driver; a display node alone (a plain frame buffer) is not one.
+TEST(SdlRendererChoice, OnlyARenderNodeOrNvidiasDriverIsAGraphicsDevice) {
+  const struct {
+    std::vector<std::string> files;
+    bool device;
+  } cases[] = {{{}, false},
+               {{"dri/"}, false},
+               {{"dri/card0", "dri/by-path/"}, false},
+               {{"dri/card0", "dri/renderD128"}, true},
+               {{"nvidiactl", "nvidia0"}, true}};
+  for (const auto& c : cases) {
+    const support::TempFolder devices;
+    for (const std::string& file : c.files) {
+      const std::filesystem::path path = devices.path() + "/" + file;
+      std::filesystem::create_directories(file.ends_with('/') ? path : path.parent_path());
+      if (!file.ends_with('/')) support::WriteText(path.string(), "");
+    }
+    EXPECT_EQ(HasGraphicsDevice(devices.path()), c.device) << testing::PrintToString(c.files);
+  }
+  EXPECT_FALSE(HasGraphicsDevice("/no/such/folder"));
 }
 
 }  // namespace

@@ -235,6 +235,7 @@ TEST_F(SdlWindowTest, PresentFollowsPitchFormatAndEveryChangedRow) {
   ASSERT_TRUE(backend().SetDisplayMode(320, 240, 16));
   ASSERT_TRUE(Resize(960, 720));
   backend().SetCapture(true);
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u) << "gamepads are looked for once a picture is up";
   constexpr int kPitch = 333;  // the padding is green and must never show
   std::vector<std::uint16_t> padded(kPitch * 240, kGreen);
   std::vector<std::uint16_t> picture(320 * 240, kRed);
@@ -252,6 +253,8 @@ TEST_F(SdlWindowTest, PresentFollowsPitchFormatAndEveryChangedRow) {
     Sleep(0);
     ExpectShows(picture, 3, 0, 0);
   }
+  TakeMessages();
+  EXPECT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
   // Some rows change; then two presents come before one drawing.
   for (int x = 0; x < 320; ++x) {
     for (const int y : {0, 10, 11, 239}) picture[static_cast<std::size_t>(y * 320 + x)] = kBlue;
@@ -440,9 +443,17 @@ TEST_F(SdlBackendTest, SoundPlaysToItsEndThroughTheDeviceOrFailsWithoutOne) {
     IDirectSound* none = nullptr;
     EXPECT_EQ(DirectSoundCreate(nullptr, &none, nullptr), DSERR_NODRIVER);
   }
+  {
+    // A driver that starts but opens no device: the next try starts afresh.
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", "/no/such/folder/sound.raw");
+    IDirectSound* none = nullptr;
+    EXPECT_EQ(DirectSoundCreate(nullptr, &none, nullptr), DSERR_NODRIVER);
+  }
   ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
   IDirectSound* sound = nullptr;
   ASSERT_EQ(DirectSoundCreate(nullptr, &sound, nullptr), DS_OK);
+  EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
   EXPECT_EQ(backend().audioRate(), 44100);
   WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
   DSBUFFERDESC desc{sizeof(DSBUFFERDESC), DSBCAPS_STATIC, 4410, 0, &format};  // 0.1 s
@@ -560,6 +571,7 @@ class VirtualPad {
 TEST_F(SdlBackendTest, GamepadsActAsTheArrowsSpaceAndEsc) {
   bool inPlay = false;
   Restart({.pauseAllowed = [&] { return inPlay; }});
+  TakeMessages();  // without a window, the first look for input starts the gamepads
   std::vector<std::unique_ptr<VirtualPad>> pads;
   pads.push_back(std::make_unique<VirtualPad>());
   ASSERT_TRUE(pads[0]->plugged()) << SDL_GetError();
@@ -658,6 +670,7 @@ TEST_F(SdlBackendTest, GamepadsActAsTheArrowsSpaceAndEsc) {
 // Mappings in the settings folder's gamecontrollerdb.txt, or in
 // SDL_GAMECONTROLLERCONFIG, make a joystick SDL does not know a gamepad.
 TEST_F(SdlBackendTest, AMappingFromTheSettingsFolderOrTheEnvironmentMakesAJoystickAGamepad) {
+  TakeMessages();
   std::string guid = VirtualPad(SDL_JOYSTICK_TYPE_ARCADE_STICK).Guid();
   guid.replace(4, 4, "0000");  // as databases write them, without the name's checksum
   const std::string mapping = guid + ",Chompo test stick,a:b0,dpleft:b1,platform:Linux,";
@@ -673,6 +686,7 @@ TEST_F(SdlBackendTest, AMappingFromTheSettingsFolderOrTheEnvironmentMakesAJoysti
   for (const auto& c : cases) {
     const ScopedEnv environment("SDL_GAMECONTROLLERCONFIG", c.environment);
     Restart({.gamepadMappings = c.file});
+    TakeMessages();
     VirtualPad stick(SDL_JOYSTICK_TYPE_ARCADE_STICK);
     TakeMessages();
     EXPECT_EQ(backend().gamepadCount(), c.pads) << c.file;

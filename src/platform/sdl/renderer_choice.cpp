@@ -1,6 +1,8 @@
 #include "platform/sdl/renderer_choice.h"
 
 #include <SDL.h>
+#include <dirent.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <initializer_list>
@@ -12,6 +14,21 @@ constexpr unsigned int kGlRenderer = 0x1F01;  // GL_RENDERER
 using GlGetString = const unsigned char* (*)(unsigned int);
 
 }  // namespace
+
+bool HasGraphicsDevice(const std::string& devices) {
+  if (::access((devices + "/nvidiactl").c_str(), F_OK) == 0) return true;
+  DIR* folder = ::opendir((devices + "/dri").c_str());
+  if (folder == nullptr) return false;
+  bool found = false;
+  while (const dirent* entry = ::readdir(folder)) {
+    if (std::strncmp(entry->d_name, "renderD", 7) == 0) {
+      found = true;
+      break;
+    }
+  }
+  ::closedir(folder);
+  return found;
+}
 
 bool IsSoftwareRasterizer(const char* glRendererName) {
   if (glRendererName == nullptr) return false;

@@ -4,9 +4,16 @@
 // its processor time.
 #pragma once
 
+#include <string>
+
 struct SDL_Renderer;
 
 namespace platform {
+
+// True when devices (normally /dev) holds a device OpenGL can draw with: a
+// DRI render node or NVIDIA's own driver. Without one, OpenGL is only ever
+// a software rasterizer, not worth loading.
+bool HasGraphicsDevice(const std::string& devices = "/dev");
 
 // True for the GL_RENDERER strings of Mesa's software rasterizers.
 bool IsSoftwareRasterizer(const char* glRendererName);

@@ -81,9 +81,16 @@ SdlBackend::SdlBackend(SdlOptions options)
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
-  controls_.StartGamepads(options_.gamepadMappings);
   InstallQuitSignals();
   running_ = true;
+}
+
+// Looking for gamepads takes several milliseconds: a player waiting for the
+// first picture does not wait for it.
+void SdlBackend::StartGamepadsWhenDue() {
+  if (gamepadsStarted_ || (window_ != nullptr && !pictureShown_)) return;
+  gamepadsStarted_ = true;
+  controls_.StartGamepads(options_.gamepadMappings);
 }
 
 SdlBackend::~SdlBackend() { Shutdown(); }
@@ -98,10 +105,12 @@ void SdlBackend::Shutdown() {
   CloseAudio();
   DestroyGameWindow();
   controls_.CloseGamepads();
+  gamepadsStarted_ = false;
   RestoreQuitSignals();
   SDL_Quit();
   videoReady_ = false;
   audioReady_ = false;
+  audioFailed_ = false;
   running_ = false;
 }
 
@@ -122,6 +131,7 @@ void SdlBackend::Sleep(std::uint32_t milliseconds) {
 void SdlBackend::Idle() {
   if (!running_) return;
   RedrawIfDue();
+  StartGamepadsWhenDue();
   // Whatever waits will be taken at the next pump. Otherwise give the
   // processor away until the clock reads one more, at most a millisecond:
   // short naps, so the game sees each new reading a fraction of a
@@ -137,6 +147,7 @@ void SdlBackend::Idle() {
 
 void SdlBackend::PumpEvents() {
   if (!running_) return;
+  StartGamepadsWhenDue();
   RedrawIfDue();
   TakeSignals();
   SDL_PumpEvents();
@@ -302,11 +313,14 @@ bool SdlBackend::OpenWindow(const char* title, int width, int height) {
 // SDL's software renderer or an OpenGL emulated on the processor costs
 // several times what our own whole-number scaling into the window's pixels
 // does, so that is used instead; CHOMPO_SOFTWARE=1 asks for it outright. A
-// renderer named in SDL_RENDER_DRIVER is always kept.
+// machine without a graphics device gets it without trying OpenGL first:
+// loading a software rasterizer only to find out costs a third of a second
+// and keeps its tens of megabytes mapped. A renderer named in
+// SDL_RENDER_DRIVER is always kept.
 bool SdlBackend::ChooseDrawing() {
   const char* requested = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
   const bool rendererRequested = requested != nullptr && requested[0] != '\0';
-  if (rendererRequested || !EnvironmentFlag("CHOMPO_SOFTWARE")) {
+  if (rendererRequested || (!EnvironmentFlag("CHOMPO_SOFTWARE") && HasGraphicsDevice())) {
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) {
       ReportVideoFailure("cannot draw in the window");
@@ -424,12 +438,16 @@ bool SdlBackend::SetDisplayMode(int width, int height, int bitsPerPixel) {
   if (window_ == nullptr || bitsPerPixel != 16 || width <= 0 || height <= 0) return false;
   modeWidth_ = width;
   modeHeight_ = height;
+  // The window shows black until the next picture; it already does unless
+  // it showed a picture or changes size.
+  bool blacken = hasFrame_;
   hasFrame_ = false;
   if (options_.fullScreen && !fullScreen_) {
     fullScreen_ = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    blacken = true;
   }
   SetCursorHidden(cursorHidden_);
-  Redraw();
+  if (blacken) Redraw();
   return true;
 }
 
@@ -471,13 +489,16 @@ void SdlBackend::RedrawIfDue() {
 void SdlBackend::Redraw() {
   renderPending_ = false;
   if (window_ == nullptr) return;
-  lastRender_ = SDL_GetTicks();
+  // Only pictures space the drawings out: the first one follows the black
+  // of a new window at once.
+  if (hasFrame_) lastRender_ = SDL_GetTicks();
   ++renderCount_;
   if (renderer_ != nullptr) {
     DrawWithRenderer();
   } else {
     DrawIntoWindowSurface();
   }
+  pictureShown_ = pictureShown_ || hasFrame_;
 }
 
 void SdlBackend::DrawWithRenderer() {
@@ -630,6 +651,12 @@ bool SdlBackend::OpenAudio(Mixer& mixer) {
     // The sound libraries under SDL print their own complaints about a
     // missing card; the player gets one line of ours instead.
     const QuietStandardError quiet;
+    if (audioFailed_) {
+      // Looked for anew, as a first time would.
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      audioReady_ = false;
+      audioFailed_ = false;
+    }
     if (!audioReady_) audioReady_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     if (audioReady_) {
       SDL_AudioSpec wanted{};
@@ -642,10 +669,10 @@ bool SdlBackend::OpenAudio(Mixer& mixer) {
       // No changes allowed: SDL converts to whatever the hardware wants, and
       // the callback always gets 44.1 kHz stereo 16-bit in 1024-frame blocks.
       device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-      if (device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        audioReady_ = false;
-      }
+      // Shutting the sound down here would wait a tenth of a second for
+      // SDL's device watcher (ALSA's wakes every 100 ms) before the first
+      // picture; it goes with SDL at the end, or before another try.
+      audioFailed_ = device == 0;
     }
   }
   if (device == 0) {

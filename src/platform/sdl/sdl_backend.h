@@ -116,6 +116,7 @@ class SdlBackend final : public Backend {
   const std::uint16_t* ShownPixels();
   void DrainQueue();
   void TakeSignals();
+  void StartGamepadsWhenDue();
   // Draws the last presented picture: after each present (at most once per
   // kMinRenderGapMs), a resize or an expose.
   void Redraw();
@@ -131,6 +132,7 @@ class SdlBackend final : public Backend {
   bool toldNoSound_ = false;
   bool videoReady_ = false;
   bool audioReady_ = false;
+  bool audioFailed_ = false;  // started, but no device opened
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;  // null: drawing into the window surface
   SDL_Texture* texture_ = nullptr;
@@ -140,7 +142,9 @@ class SdlBackend final : public Backend {
   int modeHeight_ = 240;
   bool fullScreen_ = false;
   bool cursorHidden_ = true;
-  std::uint64_t posted_ = 0;  // Post* calls made, so WaitForEvents knows when to return
+  std::uint64_t posted_ = 0;      // Post* calls made, so WaitForEvents knows when to return
+  bool gamepadsStarted_ = false;  // asked for: once a picture is shown, or at once without a window
+  bool pictureShown_ = false;
   PauseClock pause_;
   Controls controls_;
   int volume_ = 10;
