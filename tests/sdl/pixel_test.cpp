@@ -9,6 +9,7 @@
 
 #include "platform/sdl/pixel_expand.h"
 #include "platform/sdl/renderer_choice.h"
+#include "platform/sdl/tick_clock.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 
@@ -95,6 +96,23 @@ TEST(SdlRendererChoice, OnlyARenderNodeOrNvidiasDriverIsAGraphicsDevice) {
     EXPECT_EQ(HasGraphicsDevice(devices.path()), c.device) << testing::PrintToString(c.files);
   }
   EXPECT_FALSE(HasGraphicsDevice("/no/such/folder"));
+}
+
+// A sleep past a reading never ends before the next one begins, and one
+// past a reading gone by does not sleep.
+TEST(SdlTickClock, SleepPastEndsOnlyOnceTheClockReadsMore) {
+  const TickClock clock;
+  for (int i = 0; i < 20; ++i) {
+    const TickClock::Reading before = clock.Read();
+    EXPECT_GE(before.late, 0);
+    EXPECT_LT(before.late, 1000000);
+    clock.SleepPast(before.ms);
+    EXPECT_GT(clock.Now(), before.ms);
+  }
+  const std::uint32_t now = clock.Now();
+  const std::int64_t asleep = TickClock::MonotonicNs();
+  for (int i = 0; i < 100; ++i) clock.SleepPast(now - 1);
+  EXPECT_LT(TickClock::MonotonicNs() - asleep, 50000000) << "a hundred sleeps past a reading gone by";
 }
 
 }  // namespace

@@ -291,6 +291,14 @@ TEST_F(SdlWindowTest, PresentingFasterThanADisplayDrawsOnlyTheNewestPicture) {
     TakeMessages();
   }
   EXPECT_EQ(Shown(0, 0), 0xFFFFFFFFu);
+  // The same picture again and again, as a still screen presents it, is
+  // shown already.
+  const std::uint64_t shown = backend().renderCount();
+  for (const Uint32 again = SDL_GetTicks(); SDL_GetTicks() - again <= 3 * SdlBackend::kMinRenderGapMs;) {
+    backend().Present(FrameView{pixels.data(), 320, 240, 640, true});
+    TakeMessages();
+  }
+  EXPECT_EQ(backend().renderCount(), shown);
 }
 
 void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
@@ -417,6 +425,29 @@ TEST_F(SdlWindowTest, PDimsAndFreezesThePictureAndPAgainResumes) {
   const DWORD resumed = timeGetTime();
   EXPECT_LE(resumed - stopped, SDL_GetTicks() - resuming) << "the clock runs on from where it stopped";
   ExpectShows(picture, 3, 20, 40);
+}
+
+// A loop that polls and finds nothing sleeps until the clock reads more
+// than it last saw, and no longer: a reading it has not seen yet is there
+// at once.
+TEST_F(SdlBackendTest, AnEmptyPollWaitsForTheNextReadingOnly) {
+  MSG msg;
+  DWORD seen = timeGetTime();
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    const DWORD now = timeGetTime();
+    EXPECT_GT(now, seen);
+    seen = now;
+  }
+  int atOnce = 0;
+  for (int i = 0; i < 5; ++i) {
+    SDL_Delay(3);
+    const DWORD unseen = backend().ReadClockQuietly();
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    // Unless the machine held this thread past the next reading.
+    atOnce += timeGetTime() == unseen;
+  }
+  EXPECT_GE(atOnce, 3);
 }
 
 TEST_F(SdlBackendTest, WithoutADisplayNoWindowOpensUnseen) {

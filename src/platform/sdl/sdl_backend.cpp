@@ -5,11 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include "platform/mixer.h"
@@ -26,7 +24,6 @@ namespace {
 constexpr int kAudioRate = 44100;
 constexpr Uint16 kAudioFrames = 1024;  // about 23 ms at 44.1 kHz
 constexpr Uint32 kWaitSliceMs = 100;   // how often a blocked wait looks for signals
-constexpr int kNapsPerMs = 2;
 
 // The game itself stays silent on failures; a player without a display
 // still deserves to know why nothing opened.
@@ -82,7 +79,17 @@ SdlBackend::SdlBackend(SdlOptions options)
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
   InstallQuitSignals();
+  if (const char* path = std::getenv("CHOMPO_TIMING_LOG"); path != nullptr && path[0] != '\0') {
+    timingLog_ = std::fopen(path, "we");
+    // Written out as it fills: a line a picture must not cost a write each.
+    if (timingLog_ != nullptr) std::setvbuf(timingLog_, nullptr, _IOFBF, 1 << 16);
+  }
   running_ = true;
+}
+
+void SdlBackend::NoteTiming(const char* what, long long value) {
+  if (timingLog_ != nullptr)
+    std::fprintf(timingLog_, "%s %lld %lld\n", what, static_cast<long long>(TickClock::MonotonicNs()), value);
 }
 
 // Looking for gamepads takes several milliseconds: a player waiting for the
@@ -108,6 +115,8 @@ void SdlBackend::Shutdown() {
   gamepadsStarted_ = false;
   RestoreQuitSignals();
   SDL_Quit();
+  if (timingLog_ != nullptr) std::fclose(timingLog_);
+  timingLog_ = nullptr;
   videoReady_ = false;
   audioReady_ = false;
   audioFailed_ = false;
@@ -117,14 +126,25 @@ void SdlBackend::Shutdown() {
 // Clock and waiting.
 
 std::uint32_t SdlBackend::ReadClockForGame() {
-  const std::uint32_t now = SDL_GetTicks();
-  if (renderPending_ && now - lastRender_ >= kMinRenderGapMs) Redraw();
-  return pause_.GameTime(now);
+  const TickClock::Reading now = clock_.Read();
+  if (now.ms != readByGame_) {
+    readByGame_ = now.ms;
+    firstReadLate_ = now.late;
+  }
+  seen_ = now.ms;
+  if (renderPending_ && now.ms - lastRender_ >= kMinRenderGapMs) Redraw();
+  gameReading_ = pause_.GameTime(now.ms);
+  return gameReading_;
 }
+
+// The platform's own readings leave Idle alone: a reading the game has not
+// seen yet must still wake it.
+std::uint32_t SdlBackend::ReadClockQuietly() { return pause_.GameTime(clock_.Now()); }
 
 void SdlBackend::Sleep(std::uint32_t milliseconds) {
   // The picture of a pause is the last one presented before it.
   if (renderPending_) Redraw();
+  NoteTiming("sleep", milliseconds);
   SDL_Delay(milliseconds);
 }
 
@@ -133,14 +153,13 @@ void SdlBackend::Idle() {
   RedrawIfDue();
   StartGamepadsWhenDue();
   // Whatever waits will be taken at the next pump. Otherwise give the
-  // processor away until the clock reads one more, at most a millisecond:
-  // short naps, so the game sees each new reading a fraction of a
-  // millisecond after it comes and its gates fire on time.
+  // processor away until the clock reads more than the game last saw (at
+  // once when it does already), in one sleep that ends as the new reading
+  // begins: the game sees it a few microseconds late at most, so its gates
+  // fire on time, and a loop that only polls wakes once a millisecond.
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) return;
-  const Uint32 start = SDL_GetTicks();
-  for (int nap = 0; nap < kNapsPerMs && SDL_GetTicks() == start; ++nap) {
-    std::this_thread::sleep_for(std::chrono::microseconds(1000 / kNapsPerMs));
-  }
+  clock_.SleepPast(seen_);
+  seen_ = clock_.Now();
 }
 
 // Input.
@@ -150,7 +169,14 @@ void SdlBackend::PumpEvents() {
   StartGamepadsWhenDue();
   RedrawIfDue();
   TakeSignals();
-  SDL_PumpEvents();
+  // Asking the display costs more than the game's checks of a key or two
+  // in a row; once a reading is often enough.
+  const std::uint32_t now = clock_.Now();
+  if (!pumped_ || now != pumpedAt_) {
+    SDL_PumpEvents();
+    pumpedAt_ = now;
+    pumped_ = true;
+  }
   DrainQueue();
 }
 
@@ -158,6 +184,7 @@ void SdlBackend::WaitForEvents() {
   if (!running_) return;
   const std::uint64_t before = posted_;
   if (renderPending_) Redraw();
+  NoteTiming("wait", 0);
   PumpEvents();
   while (posted_ == before) {
     SDL_Event event;
@@ -238,7 +265,7 @@ void SdlBackend::Dispatch(const SDL_Event& event) {
 bool SdlBackend::RunCommand(Command command) {
   switch (command) {
     case Command::Pause:
-      if (!pause_.Toggle(SDL_GetTicks())) return false;
+      if (!pause_.Toggle(clock_.Now())) return false;
       ++posted_;
       TogglePause();
       return true;
@@ -453,10 +480,13 @@ bool SdlBackend::SetDisplayMode(int width, int height, int bitsPerPixel) {
 
 void SdlBackend::Present(const FrameView& frame) {
   if (window_ == nullptr || frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0) return;
-  if (frame.width != frameWidth_ || frame.height != frameHeight_ || frame.is565 != frameIs565_ ||
-      !hasFrame_) {
-    redrawAll_ = true;
+  if (timingLog_ != nullptr) {
+    NoteTiming("frame", gameReading_);
+    NoteTiming("gate", firstReadLate_);
   }
+  bool changed =
+      frame.width != frameWidth_ || frame.height != frameHeight_ || frame.is565 != frameIs565_ || !hasFrame_;
+  if (changed) redrawAll_ = true;
   const auto rowPixels = static_cast<std::size_t>(frame.width);
   const auto rowBytes = rowPixels * 2;
   framePixels_.resize(rowPixels * static_cast<std::size_t>(frame.height));
@@ -468,8 +498,12 @@ void SdlBackend::Present(const FrameView& frame) {
     if (std::memcmp(kept, row, rowBytes) != 0) {
       std::memcpy(kept, row, rowBytes);
       rowChanged_[static_cast<std::size_t>(y)] = 1;
+      changed = true;
     }
   }
+  // The same picture again (a still screen presents one a millisecond) is
+  // shown already, or waits its turn already.
+  if (!changed) return;
   frameWidth_ = frame.width;
   frameHeight_ = frame.height;
   frameIs565_ = frame.is565;
@@ -483,7 +517,7 @@ void SdlBackend::Present(const FrameView& frame) {
 }
 
 void SdlBackend::RedrawIfDue() {
-  if (renderPending_ && SDL_GetTicks() - lastRender_ >= kMinRenderGapMs) Redraw();
+  if (renderPending_ && clock_.Now() - lastRender_ >= kMinRenderGapMs) Redraw();
 }
 
 void SdlBackend::Redraw() {
@@ -491,7 +525,7 @@ void SdlBackend::Redraw() {
   if (window_ == nullptr) return;
   // Only pictures space the drawings out: the first one follows the black
   // of a new window at once.
-  if (hasFrame_) lastRender_ = SDL_GetTicks();
+  if (hasFrame_) lastRender_ = clock_.Now();
   ++renderCount_;
   if (renderer_ != nullptr) {
     DrawWithRenderer();

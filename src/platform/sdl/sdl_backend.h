@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/pause_clock.h"
 #include "platform/sdl/controls.h"
 #include "platform/sdl/key_map.h"
+#include "platform/sdl/tick_clock.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -59,6 +61,7 @@ class SdlBackend final : public Backend {
   void Shutdown();
 
   std::uint32_t ReadClockForGame() override;
+  std::uint32_t ReadClockQuietly() override;
   // Shuts down as at the end of main first, so the desktop gets its screen
   // and sound back the same way.
   [[noreturn]] void EndProcess(int exitCode) override;
@@ -117,6 +120,8 @@ class SdlBackend final : public Backend {
   void DrainQueue();
   void TakeSignals();
   void StartGamepadsWhenDue();
+  // A line "<what> <monotonic ns> <value>" in the timing log, if one is kept.
+  void NoteTiming(const char* what, long long value);
   // Draws the last presented picture: after each present (at most once per
   // kMinRenderGapMs), a resize or an expose.
   void Redraw();
@@ -167,6 +172,18 @@ class SdlBackend final : public Backend {
   int lastSurfaceHeight_ = 0;
   bool renderPending_ = false;  // a presented picture not drawn yet
   std::uint32_t lastRender_ = 0;
+  TickClock clock_;
+  // The newest reading the game was given or Idle returned at: Idle sleeps
+  // past it. Readings, not times: the game's clock may stand paused.
+  std::uint32_t seen_ = 0;
+  std::uint32_t pumpedAt_ = 0;  // SDL's events are looked for once a reading
+  bool pumped_ = false;
+  // CHOMPO_TIMING_LOG: when each reading reached the game, for the window
+  // measurements (bench/measure_window.sh).
+  std::FILE* timingLog_ = nullptr;
+  std::uint32_t readByGame_ = 0;
+  std::int64_t firstReadLate_ = 0;  // how late the game first read readByGame_
+  std::uint32_t gameReading_ = 0;   // the game's clock as it last read it
   std::uint64_t renderCount_ = 0;
   std::vector<std::uint32_t> scratch_;
   std::vector<SDL_Rect> updateRects_;
