@@ -77,25 +77,43 @@ TEST(SdlRendererChoice, MesaSoftwareRasterizersAreRecognised) {
 
 // OpenGL is tried only where a device could run it: a DRI render node or
 // NVIDIA's own driver; a display node alone (a plain frame buffer) is not one.
-TEST(SdlRendererChoice, OnlyARenderNodeOrNvidiasDriverIsAGraphicsDevice) {
+// Sound is looked for where a device could play (an ALSA playback node, OSS)
+// or a server listens (PulseAudio's socket, the user's or the system's, a
+// PipeWire socket, a server named outright). Files are made under a folder
+// holding dev/, run/ and the runtime folder rt/.
+TEST(SdlRendererChoice, GraphicsAndSoundAreTriedOnlyWhereTheirDevicesCouldBe) {
   const struct {
     std::vector<std::string> files;
-    bool device;
-  } cases[] = {{{}, false},
-               {{"dri/"}, false},
-               {{"dri/card0", "dri/by-path/"}, false},
-               {{"dri/card0", "dri/renderD128"}, true},
-               {{"nvidiactl", "nvidia0"}, true}};
+    bool graphics;
+    bool sound;
+    std::string server = "";
+  } cases[] = {{{}, false, false},
+               {{"dev/dri/", "dev/snd/", "rt/"}, false, false},
+               {{"dev/dri/card0", "dev/dri/by-path/", "dev/snd/controlC0", "dev/snd/seq"}, false, false},
+               {{"dev/dri/card0", "dev/dri/renderD128"}, true, false},
+               {{"dev/nvidiactl", "dev/nvidia0"}, true, false},
+               {{"dev/snd/controlC0", "dev/snd/pcmC0D0p"}, false, true},
+               {{"dev/dsp"}, false, true},
+               {{"run/pulse/native"}, false, true},
+               {{"rt/pulse/native"}, false, true},
+               {{"rt/pipewire-0"}, false, true},
+               {{"rt/pulse/"}, false, false},
+               {{}, false, true, "tcp:localhost"}};
   for (const auto& c : cases) {
-    const support::TempFolder devices;
+    const support::TempFolder root;
     for (const std::string& file : c.files) {
-      const std::filesystem::path path = devices.path() + "/" + file;
+      const std::filesystem::path path = root.path() + "/" + file;
       std::filesystem::create_directories(file.ends_with('/') ? path : path.parent_path());
       if (!file.ends_with('/')) support::WriteText(path.string(), "");
     }
-    EXPECT_EQ(HasGraphicsDevice(devices.path()), c.device) << testing::PrintToString(c.files);
+    const std::string where = testing::PrintToString(c.files);
+    EXPECT_EQ(HasGraphicsDevice(root.path() + "/dev"), c.graphics) << where;
+    EXPECT_EQ(MayHaveSoundOutput({root.path() + "/dev", root.path() + "/run", root.path() + "/rt", c.server}),
+              c.sound)
+        << where;
   }
   EXPECT_FALSE(HasGraphicsDevice("/no/such/folder"));
+  EXPECT_FALSE(MayHaveSoundOutput({"/no/such/folder", "/no/such/folder", "", ""}));
 }
 
 // A sleep past a reading never ends before the next one begins, and one
