@@ -139,6 +139,13 @@ void SdlBackend::Shutdown() {
 // Clock and waiting.
 
 std::uint32_t SdlBackend::ReadClockForGame() {
+  // A loop that does nothing but read the clock (waiting for a gate) would
+  // keep a core busy: once it has read it kSpinReads times with no other
+  // call between, it sleeps until the next reading begins.
+  if (++spinReads_ >= kSpinReads) {
+    spinReads_ = 0;
+    clock_.SleepPast(clock_.Now());
+  }
   const TickClock::Reading now = clock_.Read();
   if (now.ms != readByGame_) {
     readByGame_ = now.ms;
@@ -153,6 +160,8 @@ std::uint32_t SdlBackend::ReadClockForGame() {
 // The platform's own readings leave Idle alone: a reading the game has not
 // seen yet must still wake it.
 std::uint32_t SdlBackend::ReadClockQuietly() { return pause_.GameTime(clock_.Now()); }
+
+void SdlBackend::NoteCall() { spinReads_ = 0; }
 
 void SdlBackend::Sleep(std::uint32_t milliseconds) {
   // The picture of a pause is the last one presented before it.

@@ -50,6 +50,9 @@ class SdlBackend final : public Backend {
   // Pictures presented closer together than this are not all drawn: the
   // newest is drawn once the gap has passed (play frames come every 17 ms).
   static constexpr std::uint32_t kMinRenderGapMs = 12;
+  // A game that reads the clock this many times with no other call between
+  // is only waiting for it to move: far more reads than any step makes.
+  static constexpr std::uint32_t kSpinReads = 200;
 
   explicit SdlBackend(SdlOptions options = {});
   ~SdlBackend() override;
@@ -120,6 +123,7 @@ class SdlBackend final : public Backend {
   void DrainQueue();
   void TakeSignals();
   void StartGamepadsWhenDue();
+  void NoteCall() override;
   // A line "<what> <monotonic ns> <value>" in the timing log, if one is kept.
   void NoteTiming(const char* what, long long value);
   // Draws the last presented picture: after each present (at most once per
@@ -176,7 +180,8 @@ class SdlBackend final : public Backend {
   // The newest reading the game was given or Idle returned at: Idle sleeps
   // past it. Readings, not times: the game's clock may stand paused.
   std::uint32_t seen_ = 0;
-  std::uint32_t pumpedAt_ = 0;  // SDL's events are looked for once a reading
+  std::uint32_t spinReads_ = 0;  // clock reads since the game's last other call
+  std::uint32_t pumpedAt_ = 0;   // SDL's events are looked for once a reading
   bool pumped_ = false;
   // CHOMPO_TIMING_LOG: when each reading reached the game, for the window
   // measurements (bench/measure_window.sh).
