@@ -301,6 +301,33 @@ TEST_F(SdlWindowTest, PresentingFasterThanADisplayDrawsOnlyTheNewestPicture) {
   EXPECT_EQ(backend().renderCount(), shown);
 }
 
+// Pictures every 17 readings, as in play, and nothing but polls between
+// them: once the rhythm is steady the polls sleep until the reading before
+// the next picture, and the game still sees the reading that picture is due.
+TEST_F(SdlWindowTest, BetweenPicturesOfASteadyRhythmPollsSleepUntilTheReadingBeforeTheNext) {
+  ASSERT_NE(OpenWindow(), nullptr);
+  ASSERT_TRUE(backend().SetDisplayMode(320, 240, 16));
+  SettleAndDrain();
+  std::vector<std::uint16_t> pixels(320 * 240, kRed);
+  MSG msg;
+  DWORD last = timeGetTime();
+  int fewestPolls = 17;
+  for (int frame = 0; frame < 12; ++frame) {
+    int polls = 0;
+    DWORD now = 0;
+    while ((now = timeGetTime()) - last < 17) {
+      PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+      ++polls;
+    }
+    last = now;
+    pixels[0] = frame % 2 == 0 ? kBlue : kGreen;
+    backend().Present(FrameView{pixels.data(), 320, 240, 640, true});
+    // A busy machine may break the rhythm now and then.
+    if (frame >= 5) fewestPolls = std::min(fewestPolls, polls);
+  }
+  EXPECT_LE(fewestPolls, 4);
+}
+
 void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
   SDL_Event event{};
   event.type = type;

@@ -161,7 +161,10 @@ std::uint32_t SdlBackend::ReadClockForGame() {
 // seen yet must still wake it.
 std::uint32_t SdlBackend::ReadClockQuietly() { return pause_.GameTime(clock_.Now()); }
 
-void SdlBackend::NoteCall() { spinReads_ = 0; }
+void SdlBackend::NoteCall() {
+  spinReads_ = 0;
+  ++callsSinceIdle_;
+}
 
 void SdlBackend::Sleep(std::uint32_t milliseconds) {
   // The picture of a pause is the last one presented before it.
@@ -179,7 +182,23 @@ void SdlBackend::Idle() {
   // once when it does already), in one sleep that ends as the new reading
   // begins: the game sees it a few microseconds late at most, so its gates
   // fire on time, and a loop that only polls wakes once a millisecond.
+  const bool onlyPolled = callsSinceIdle_ <= 1;  // the poll that found nothing
+  callsSinceIdle_ = 0;
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) return;
+  // A game that presents at a steady rhythm (play: a frame every 17
+  // readings) and between pictures only polls has nothing to do until the
+  // reading before its next picture is due: it sleeps until then at once,
+  // and from there a reading at a time as above. Input that comes meanwhile
+  // waits for that reading; the frame reads the keys after it anyway.
+  if (onlyPolled && !renderPending_ && steadyPresents_ >= kSteadyPresents &&
+      presentGap_ >= kShortestRhythmMs) {
+    const std::uint32_t before = lastPresentReading_ + presentGap_ - 1;
+    if (static_cast<std::int32_t>(before - clock_.Now()) > 0) {
+      clock_.SleepUntil(before);
+      seen_ = clock_.Now();
+      return;
+    }
+  }
   clock_.SleepPast(seen_);
   seen_ = clock_.Now();
 }
@@ -502,6 +521,10 @@ bool SdlBackend::SetDisplayMode(int width, int height, int bitsPerPixel) {
 
 void SdlBackend::Present(const FrameView& frame) {
   if (window_ == nullptr || frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0) return;
+  const std::uint32_t gap = readByGame_ - lastPresentReading_;
+  steadyPresents_ = gap == presentGap_ ? steadyPresents_ + 1 : 0;
+  presentGap_ = gap;
+  lastPresentReading_ = readByGame_;
   if (timingLog_ != nullptr) {
     NoteTiming("frame", gameReading_);
     NoteTiming("gate", firstReadLate_);

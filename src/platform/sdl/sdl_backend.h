@@ -181,7 +181,15 @@ class SdlBackend final : public Backend {
   // past it. Readings, not times: the game's clock may stand paused.
   std::uint32_t seen_ = 0;
   std::uint32_t spinReads_ = 0;  // clock reads since the game's last other call
-  std::uint32_t pumpedAt_ = 0;   // SDL's events are looked for once a reading
+  std::uint32_t callsSinceIdle_ = 0;
+  // The rhythm of the pictures: the reading each came at and the gap
+  // between the last two, repeated this many times over.
+  static constexpr std::uint32_t kSteadyPresents = 2;
+  static constexpr std::uint32_t kShortestRhythmMs = 4;
+  std::uint32_t lastPresentReading_ = 0;
+  std::uint32_t presentGap_ = 0;
+  std::uint32_t steadyPresents_ = 0;
+  std::uint32_t pumpedAt_ = 0;  // SDL's events are looked for once a reading
   bool pumped_ = false;
   // CHOMPO_TIMING_LOG: when each reading reached the game, for the window
   // measurements (bench/measure_window.sh).

@@ -28,8 +28,18 @@ TickClock::Reading TickClock::Read() const {
 void TickClock::SleepPast(std::uint32_t ms) const {
   const std::int64_t since = MonotonicNs() - start_;
   if (static_cast<std::int32_t>(static_cast<std::uint32_t>(since / kNsPerMs) - ms) > 0) return;
-  // One sleep to an absolute time: no drift from the time spent getting here.
-  const std::int64_t wake = start_ + (since / kNsPerMs + 1) * kNsPerMs;
+  SleepUntilNs((since / kNsPerMs + 1) * kNsPerMs);
+}
+
+void TickClock::SleepUntil(std::uint32_t ms) const {
+  const std::int64_t since = MonotonicNs() - start_;
+  const auto ahead = static_cast<std::int32_t>(ms - static_cast<std::uint32_t>(since / kNsPerMs));
+  if (ahead > 0) SleepUntilNs((since / kNsPerMs + ahead) * kNsPerMs);
+}
+
+// One sleep to an absolute time: no drift from the time spent getting here.
+void TickClock::SleepUntilNs(std::int64_t sinceStart) const {
+  const std::int64_t wake = start_ + sinceStart;
   const timespec until{static_cast<time_t>(wake / kNsPerSecond), static_cast<long>(wake % kNsPerSecond)};
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
   }

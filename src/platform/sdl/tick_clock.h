@@ -21,11 +21,15 @@ class TickClock {
   // Returns once the clock reads more than ms: at once when it does
   // already, otherwise as the next millisecond begins.
   void SleepPast(std::uint32_t ms) const;
+  // Returns as the clock begins to read ms (at once when it has already).
+  void SleepUntil(std::uint32_t ms) const;
 
   // The monotonic clock, in nanoseconds.
   static std::int64_t MonotonicNs();
 
  private:
+  void SleepUntilNs(std::int64_t sinceStart) const;
+
   std::int64_t start_;
 };
 
