@@ -173,7 +173,8 @@ def run_start(command, env, figures, folder):
 
 
 def run_bare(build, drawing, env, figures):
-    log = os.path.join(env["CHOMPO_MEASURE_DIR"], f"bare-{drawing}.log")
+    # A log of its own each round: an old one would give an old first picture.
+    log = os.path.join(tempfile.mkdtemp(dir=env["CHOMPO_MEASURE_DIR"]), f"bare-{drawing}.log")
     env = dict(env, CHOMPO_PRESENT_LOG=log)
     program = os.path.join(build, "bench", "chompo-bare-window")
     spawned = monotonic_ns()
