@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "platform/sdl/pixel_expand.h"
 #include "platform/sdl/renderer_choice.h"
+#include "platform/sdl/tick_clock.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace platform {
 namespace {
@@ -68,6 +73,64 @@ TEST(SdlRendererChoice, MesaSoftwareRasterizersAreRecognised) {
         "NVIDIA GeForce GTX 1060/PCIe/SSE2", "", static_cast<const char*>(nullptr)}) {
     EXPECT_FALSE(IsSoftwareRasterizer(name)) << (name != nullptr ? name : "null");
   }
+}
+
+// OpenGL is tried only where a device could run it: a DRI render node or
+// NVIDIA's own driver; a display node alone (a plain frame buffer) is not one.
+// Sound is looked for where a device could play (an ALSA playback node, OSS)
+// or a server listens (PulseAudio's socket, the user's or the system's, a
+// PipeWire socket, a server named outright). Files are made under a folder
+// holding dev/, run/ and the runtime folder rt/.
+TEST(SdlRendererChoice, GraphicsAndSoundAreTriedOnlyWhereTheirDevicesCouldBe) {
+  const struct {
+    std::vector<std::string> files;
+    bool graphics;
+    bool sound;
+    std::string server = "";
+  } cases[] = {{{}, false, false},
+               {{"dev/dri/", "dev/snd/", "rt/"}, false, false},
+               {{"dev/dri/card0", "dev/dri/by-path/", "dev/snd/controlC0", "dev/snd/seq"}, false, false},
+               {{"dev/dri/card0", "dev/dri/renderD128"}, true, false},
+               {{"dev/nvidiactl", "dev/nvidia0"}, true, false},
+               {{"dev/snd/controlC0", "dev/snd/pcmC0D0p"}, false, true},
+               {{"dev/dsp"}, false, true},
+               {{"run/pulse/native"}, false, true},
+               {{"rt/pulse/native"}, false, true},
+               {{"rt/pipewire-0"}, false, true},
+               {{"rt/pulse/"}, false, false},
+               {{}, false, true, "tcp:localhost"}};
+  for (const auto& c : cases) {
+    const support::TempFolder root;
+    for (const std::string& file : c.files) {
+      const std::filesystem::path path = root.path() + "/" + file;
+      std::filesystem::create_directories(file.ends_with('/') ? path : path.parent_path());
+      if (!file.ends_with('/')) support::WriteText(path.string(), "");
+    }
+    const std::string where = testing::PrintToString(c.files);
+    EXPECT_EQ(HasGraphicsDevice(root.path() + "/dev"), c.graphics) << where;
+    EXPECT_EQ(MayHaveSoundOutput({root.path() + "/dev", root.path() + "/run", root.path() + "/rt", c.server}),
+              c.sound)
+        << where;
+  }
+  EXPECT_FALSE(HasGraphicsDevice("/no/such/folder"));
+  EXPECT_FALSE(MayHaveSoundOutput({"/no/such/folder", "/no/such/folder", "", ""}));
+}
+
+// A sleep past a reading never ends before the next one begins, and one
+// past a reading gone by does not sleep.
+TEST(SdlTickClock, SleepPastEndsOnlyOnceTheClockReadsMore) {
+  const TickClock clock;
+  for (int i = 0; i < 20; ++i) {
+    const TickClock::Reading before = clock.Read();
+    EXPECT_GE(before.late, 0);
+    EXPECT_LT(before.late, 1000000);
+    clock.SleepPast(before.ms);
+    EXPECT_GT(clock.Now(), before.ms);
+  }
+  const std::uint32_t now = clock.Now();
+  const std::int64_t asleep = TickClock::MonotonicNs();
+  for (int i = 0; i < 100; ++i) clock.SleepPast(now - 1);
+  EXPECT_LT(TickClock::MonotonicNs() - asleep, 50000000) << "a hundred sleeps past a reading gone by";
 }
 
 }  // namespace

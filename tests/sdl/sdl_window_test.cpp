@@ -235,6 +235,7 @@ TEST_F(SdlWindowTest, PresentFollowsPitchFormatAndEveryChangedRow) {
   ASSERT_TRUE(backend().SetDisplayMode(320, 240, 16));
   ASSERT_TRUE(Resize(960, 720));
   backend().SetCapture(true);
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u) << "gamepads are looked for once a picture is up";
   constexpr int kPitch = 333;  // the padding is green and must never show
   std::vector<std::uint16_t> padded(kPitch * 240, kGreen);
   std::vector<std::uint16_t> picture(320 * 240, kRed);
@@ -252,6 +253,8 @@ TEST_F(SdlWindowTest, PresentFollowsPitchFormatAndEveryChangedRow) {
     Sleep(0);
     ExpectShows(picture, 3, 0, 0);
   }
+  TakeMessages();
+  EXPECT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u);
   // Some rows change; then two presents come before one drawing.
   for (int x = 0; x < 320; ++x) {
     for (const int y : {0, 10, 11, 239}) picture[static_cast<std::size_t>(y * 320 + x)] = kBlue;
@@ -288,6 +291,41 @@ TEST_F(SdlWindowTest, PresentingFasterThanADisplayDrawsOnlyTheNewestPicture) {
     TakeMessages();
   }
   EXPECT_EQ(Shown(0, 0), 0xFFFFFFFFu);
+  // The same picture again and again, as a still screen presents it, is
+  // shown already.
+  const std::uint64_t shown = backend().renderCount();
+  for (const Uint32 again = SDL_GetTicks(); SDL_GetTicks() - again <= 3 * SdlBackend::kMinRenderGapMs;) {
+    backend().Present(FrameView{pixels.data(), 320, 240, 640, true});
+    TakeMessages();
+  }
+  EXPECT_EQ(backend().renderCount(), shown);
+}
+
+// Pictures every 17 readings, as in play, and nothing but polls between
+// them: once the rhythm is steady the polls sleep until the reading before
+// the next picture, and the game still sees the reading that picture is due.
+TEST_F(SdlWindowTest, BetweenPicturesOfASteadyRhythmPollsSleepUntilTheReadingBeforeTheNext) {
+  ASSERT_NE(OpenWindow(), nullptr);
+  ASSERT_TRUE(backend().SetDisplayMode(320, 240, 16));
+  SettleAndDrain();
+  std::vector<std::uint16_t> pixels(320 * 240, kRed);
+  MSG msg;
+  DWORD last = timeGetTime();
+  int fewestPolls = 17;
+  for (int frame = 0; frame < 12; ++frame) {
+    int polls = 0;
+    DWORD now = 0;
+    while ((now = timeGetTime()) - last < 17) {
+      PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+      ++polls;
+    }
+    last = now;
+    pixels[0] = frame % 2 == 0 ? kBlue : kGreen;
+    backend().Present(FrameView{pixels.data(), 320, 240, 640, true});
+    // A busy machine may break the rhythm now and then.
+    if (frame >= 5) fewestPolls = std::min(fewestPolls, polls);
+  }
+  EXPECT_LE(fewestPolls, 4);
 }
 
 void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, Uint8 repeat = 0) {
@@ -416,6 +454,33 @@ TEST_F(SdlWindowTest, PDimsAndFreezesThePictureAndPAgainResumes) {
   ExpectShows(picture, 3, 20, 40);
 }
 
+// A loop that polls and finds nothing sleeps until the clock reads more
+// than it last saw, and no longer: a reading it has not seen yet is there
+// at once. A loop that only reads the clock sleeps too.
+TEST_F(SdlBackendTest, AnEmptyPollOrALoopOfClockReadsWaitsForTheNextReadingOnly) {
+  MSG msg;
+  DWORD seen = timeGetTime();
+  for (int i = 0; i < 20; ++i) {
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    const DWORD now = timeGetTime();
+    EXPECT_GT(now, seen);
+    seen = now;
+  }
+  int atOnce = 0;
+  for (int i = 0; i < 5; ++i) {
+    SDL_Delay(3);
+    const DWORD unseen = backend().ReadClockQuietly();
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    // Unless the machine held this thread past the next reading.
+    atOnce += timeGetTime() == unseen;
+  }
+  EXPECT_GE(atOnce, 3);
+  const DWORD start = timeGetTime();
+  std::uint64_t reads = 0;
+  for (DWORD now = start; now - start < 20; now = timeGetTime()) ++reads;
+  EXPECT_LE(reads, std::uint64_t{SdlBackend::kSpinReads} * 21);
+}
+
 TEST_F(SdlBackendTest, WithoutADisplayNoWindowOpensUnseen) {
   ScopedEnv noX("DISPLAY", nullptr);
   ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
@@ -440,9 +505,17 @@ TEST_F(SdlBackendTest, SoundPlaysToItsEndThroughTheDeviceOrFailsWithoutOne) {
     IDirectSound* none = nullptr;
     EXPECT_EQ(DirectSoundCreate(nullptr, &none, nullptr), DSERR_NODRIVER);
   }
+  {
+    // A driver that starts but opens no device: the next try starts afresh.
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", "/no/such/folder/sound.raw");
+    IDirectSound* none = nullptr;
+    EXPECT_EQ(DirectSoundCreate(nullptr, &none, nullptr), DSERR_NODRIVER);
+  }
   ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
   IDirectSound* sound = nullptr;
   ASSERT_EQ(DirectSoundCreate(nullptr, &sound, nullptr), DS_OK);
+  EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
   EXPECT_EQ(backend().audioRate(), 44100);
   WAVEFORMATEX format{WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0};
   DSBUFFERDESC desc{sizeof(DSBUFFERDESC), DSBCAPS_STATIC, 4410, 0, &format};  // 0.1 s
@@ -560,6 +633,7 @@ class VirtualPad {
 TEST_F(SdlBackendTest, GamepadsActAsTheArrowsSpaceAndEsc) {
   bool inPlay = false;
   Restart({.pauseAllowed = [&] { return inPlay; }});
+  TakeMessages();  // without a window, the first look for input starts the gamepads
   std::vector<std::unique_ptr<VirtualPad>> pads;
   pads.push_back(std::make_unique<VirtualPad>());
   ASSERT_TRUE(pads[0]->plugged()) << SDL_GetError();
@@ -658,6 +732,7 @@ TEST_F(SdlBackendTest, GamepadsActAsTheArrowsSpaceAndEsc) {
 // Mappings in the settings folder's gamecontrollerdb.txt, or in
 // SDL_GAMECONTROLLERCONFIG, make a joystick SDL does not know a gamepad.
 TEST_F(SdlBackendTest, AMappingFromTheSettingsFolderOrTheEnvironmentMakesAJoystickAGamepad) {
+  TakeMessages();
   std::string guid = VirtualPad(SDL_JOYSTICK_TYPE_ARCADE_STICK).Guid();
   guid.replace(4, 4, "0000");  // as databases write them, without the name's checksum
   const std::string mapping = guid + ",Chompo test stick,a:b0,dpleft:b1,platform:Linux,";
@@ -673,6 +748,7 @@ TEST_F(SdlBackendTest, AMappingFromTheSettingsFolderOrTheEnvironmentMakesAJoysti
   for (const auto& c : cases) {
     const ScopedEnv environment("SDL_GAMECONTROLLERCONFIG", c.environment);
     Restart({.gamepadMappings = c.file});
+    TakeMessages();
     VirtualPad stick(SDL_JOYSTICK_TYPE_ARCADE_STICK);
     TakeMessages();
     EXPECT_EQ(backend().gamepadCount(), c.pads) << c.file;

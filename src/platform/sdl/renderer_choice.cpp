@@ -1,6 +1,8 @@
 #include "platform/sdl/renderer_choice.h"
 
 #include <SDL.h>
+#include <dirent.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <initializer_list>
@@ -11,7 +13,37 @@ namespace {
 constexpr unsigned int kGlRenderer = 0x1F01;  // GL_RENDERER
 using GlGetString = const unsigned char* (*)(unsigned int);
 
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// True when folder holds an entry whose name starts with prefix.
+bool HasEntry(const std::string& folder, const char* prefix) {
+  DIR* opened = ::opendir(folder.c_str());
+  if (opened == nullptr) return false;
+  bool found = false;
+  while (const dirent* entry = ::readdir(opened)) {
+    if (std::strncmp(entry->d_name, prefix, std::strlen(prefix)) == 0) {
+      found = true;
+      break;
+    }
+  }
+  ::closedir(opened);
+  return found;
+}
+
 }  // namespace
+
+bool HasGraphicsDevice(const std::string& devices) {
+  return Exists(devices + "/nvidiactl") || HasEntry(devices + "/dri", "renderD");
+}
+
+bool MayHaveSoundOutput(const SoundPlaces& places) {
+  if (!places.server.empty() || HasEntry(places.devices + "/snd", "pcm") || Exists(places.devices + "/dsp") ||
+      Exists(places.run + "/pulse/native")) {
+    return true;
+  }
+  return !places.runtime.empty() &&
+         (Exists(places.runtime + "/pulse/native") || HasEntry(places.runtime, "pipewire-"));
+}
 
 bool IsSoftwareRasterizer(const char* glRendererName) {
   if (glRendererName == nullptr) return false;

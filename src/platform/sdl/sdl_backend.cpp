@@ -5,11 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 #include "platform/mixer.h"
@@ -26,7 +24,6 @@ namespace {
 constexpr int kAudioRate = 44100;
 constexpr Uint16 kAudioFrames = 1024;  // about 23 ms at 44.1 kHz
 constexpr Uint32 kWaitSliceMs = 100;   // how often a blocked wait looks for signals
-constexpr int kNapsPerMs = 2;
 
 // The game itself stays silent on failures; a player without a display
 // still deserves to know why nothing opened.
@@ -69,6 +66,19 @@ class QuietStandardError {
   int saved_ = -1;
 };
 
+// A driver asked for by name is always started (tests ask for SDL's dummy
+// one); otherwise only where some device or server could play.
+bool SoundWorthLookingFor() {
+  const char* driver = SDL_GetHint(SDL_HINT_AUDIODRIVER);
+  if (driver != nullptr && driver[0] != '\0') return true;
+  SoundPlaces places;
+  for (auto [name, place] :
+       {std::pair{"XDG_RUNTIME_DIR", &places.runtime}, std::pair{"PULSE_SERVER", &places.server}}) {
+    if (const char* value = std::getenv(name)) *place = value;
+  }
+  return MayHaveSoundOutput(places);
+}
+
 }  // namespace
 
 SdlBackend::SdlBackend(SdlOptions options)
@@ -81,9 +91,26 @@ SdlBackend::SdlBackend(SdlOptions options)
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER);
-  controls_.StartGamepads(options_.gamepadMappings);
   InstallQuitSignals();
+  if (const char* path = std::getenv("CHOMPO_TIMING_LOG"); path != nullptr && path[0] != '\0') {
+    timingLog_ = std::fopen(path, "we");
+    // Written out as it fills: a line a picture must not cost a write each.
+    if (timingLog_ != nullptr) std::setvbuf(timingLog_, nullptr, _IOFBF, 1 << 16);
+  }
   running_ = true;
+}
+
+void SdlBackend::NoteTiming(const char* what, long long value) {
+  if (timingLog_ != nullptr)
+    std::fprintf(timingLog_, "%s %lld %lld\n", what, static_cast<long long>(TickClock::MonotonicNs()), value);
+}
+
+// Looking for gamepads takes several milliseconds: a player waiting for the
+// first picture does not wait for it.
+void SdlBackend::StartGamepadsWhenDue() {
+  if (gamepadsStarted_ || (window_ != nullptr && !pictureShown_)) return;
+  gamepadsStarted_ = true;
+  controls_.StartGamepads(options_.gamepadMappings);
 }
 
 SdlBackend::~SdlBackend() { Shutdown(); }
@@ -98,48 +125,98 @@ void SdlBackend::Shutdown() {
   CloseAudio();
   DestroyGameWindow();
   controls_.CloseGamepads();
+  gamepadsStarted_ = false;
   RestoreQuitSignals();
   SDL_Quit();
+  if (timingLog_ != nullptr) std::fclose(timingLog_);
+  timingLog_ = nullptr;
   videoReady_ = false;
   audioReady_ = false;
+  audioFailed_ = false;
   running_ = false;
 }
 
 // Clock and waiting.
 
 std::uint32_t SdlBackend::ReadClockForGame() {
-  const std::uint32_t now = SDL_GetTicks();
-  if (renderPending_ && now - lastRender_ >= kMinRenderGapMs) Redraw();
-  return pause_.GameTime(now);
+  // A loop that does nothing but read the clock (waiting for a gate) would
+  // keep a core busy: once it has read it kSpinReads times with no other
+  // call between, it sleeps until the next reading begins.
+  if (CallCount() != callsAtLastRead_) {
+    callsAtLastRead_ = CallCount();
+    spinReads_ = 0;
+  }
+  if (++spinReads_ >= kSpinReads) {
+    spinReads_ = 0;
+    clock_.SleepPast(clock_.Now());
+  }
+  const TickClock::Reading now = clock_.Read();
+  if (now.ms != readByGame_) {
+    readByGame_ = now.ms;
+    firstReadLate_ = now.late;
+  }
+  seen_ = now.ms;
+  if (renderPending_ && now.ms - lastRender_ >= kMinRenderGapMs) Redraw();
+  gameReading_ = pause_.GameTime(now.ms);
+  return gameReading_;
 }
+
+// The platform's own readings leave Idle alone: a reading the game has not
+// seen yet must still wake it.
+std::uint32_t SdlBackend::ReadClockQuietly() { return pause_.GameTime(clock_.Now()); }
 
 void SdlBackend::Sleep(std::uint32_t milliseconds) {
   // The picture of a pause is the last one presented before it.
   if (renderPending_) Redraw();
+  NoteTiming("sleep", milliseconds);
   SDL_Delay(milliseconds);
 }
 
 void SdlBackend::Idle() {
   if (!running_) return;
   RedrawIfDue();
+  StartGamepadsWhenDue();
   // Whatever waits will be taken at the next pump. Otherwise give the
-  // processor away until the clock reads one more, at most a millisecond:
-  // short naps, so the game sees each new reading a fraction of a
-  // millisecond after it comes and its gates fire on time.
+  // processor away until the clock reads more than the game last saw (at
+  // once when it does already), in one sleep that ends as the new reading
+  // begins: the game sees it a few microseconds late at most, so its gates
+  // fire on time, and a loop that only polls wakes once a millisecond.
+  const bool onlyPolled = CallCount() - callsAtLastIdle_ <= 1;  // the poll that found nothing
+  callsAtLastIdle_ = CallCount();
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) return;
-  const Uint32 start = SDL_GetTicks();
-  for (int nap = 0; nap < kNapsPerMs && SDL_GetTicks() == start; ++nap) {
-    std::this_thread::sleep_for(std::chrono::microseconds(1000 / kNapsPerMs));
+  // A game that presents at a steady rhythm (play: a frame every 17
+  // readings) and between pictures only polls has nothing to do until the
+  // reading before its next picture is due: it sleeps until then at once,
+  // and from there a reading at a time as above. Input that comes meanwhile
+  // waits for that reading; the frame reads the keys after it anyway.
+  if (onlyPolled && !renderPending_ && steadyPresents_ >= kSteadyPresents &&
+      presentGap_ >= kShortestRhythmMs) {
+    const std::uint32_t before = lastPresentReading_ + presentGap_ - 1;
+    if (static_cast<std::int32_t>(before - clock_.Now()) > 0) {
+      clock_.SleepUntil(before);
+      seen_ = clock_.Now();
+      return;
+    }
   }
+  clock_.SleepPast(seen_);
+  seen_ = clock_.Now();
 }
 
 // Input.
 
 void SdlBackend::PumpEvents() {
   if (!running_) return;
+  StartGamepadsWhenDue();
   RedrawIfDue();
   TakeSignals();
-  SDL_PumpEvents();
+  // Asking the display costs more than the game's checks of a key or two
+  // in a row; once a reading is often enough.
+  const std::uint32_t now = clock_.Now();
+  if (!pumped_ || now != pumpedAt_) {
+    SDL_PumpEvents();
+    pumpedAt_ = now;
+    pumped_ = true;
+  }
   DrainQueue();
 }
 
@@ -147,6 +224,7 @@ void SdlBackend::WaitForEvents() {
   if (!running_) return;
   const std::uint64_t before = posted_;
   if (renderPending_) Redraw();
+  NoteTiming("wait", 0);
   PumpEvents();
   while (posted_ == before) {
     SDL_Event event;
@@ -227,7 +305,7 @@ void SdlBackend::Dispatch(const SDL_Event& event) {
 bool SdlBackend::RunCommand(Command command) {
   switch (command) {
     case Command::Pause:
-      if (!pause_.Toggle(SDL_GetTicks())) return false;
+      if (!pause_.Toggle(clock_.Now())) return false;
       ++posted_;
       TogglePause();
       return true;
@@ -302,11 +380,14 @@ bool SdlBackend::OpenWindow(const char* title, int width, int height) {
 // SDL's software renderer or an OpenGL emulated on the processor costs
 // several times what our own whole-number scaling into the window's pixels
 // does, so that is used instead; CHOMPO_SOFTWARE=1 asks for it outright. A
-// renderer named in SDL_RENDER_DRIVER is always kept.
+// machine without a graphics device gets it without trying OpenGL first:
+// loading a software rasterizer only to find out costs a third of a second
+// and keeps its tens of megabytes mapped. A renderer named in
+// SDL_RENDER_DRIVER is always kept.
 bool SdlBackend::ChooseDrawing() {
   const char* requested = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
   const bool rendererRequested = requested != nullptr && requested[0] != '\0';
-  if (rendererRequested || !EnvironmentFlag("CHOMPO_SOFTWARE")) {
+  if (rendererRequested || (!EnvironmentFlag("CHOMPO_SOFTWARE") && HasGraphicsDevice())) {
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) {
       ReportVideoFailure("cannot draw in the window");
@@ -424,21 +505,32 @@ bool SdlBackend::SetDisplayMode(int width, int height, int bitsPerPixel) {
   if (window_ == nullptr || bitsPerPixel != 16 || width <= 0 || height <= 0) return false;
   modeWidth_ = width;
   modeHeight_ = height;
+  // The window shows black until the next picture; it already does unless
+  // it showed a picture or changes size.
+  bool blacken = hasFrame_;
   hasFrame_ = false;
   if (options_.fullScreen && !fullScreen_) {
     fullScreen_ = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    blacken = true;
   }
   SetCursorHidden(cursorHidden_);
-  Redraw();
+  if (blacken) Redraw();
   return true;
 }
 
 void SdlBackend::Present(const FrameView& frame) {
   if (window_ == nullptr || frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0) return;
-  if (frame.width != frameWidth_ || frame.height != frameHeight_ || frame.is565 != frameIs565_ ||
-      !hasFrame_) {
-    redrawAll_ = true;
+  const std::uint32_t gap = readByGame_ - lastPresentReading_;
+  steadyPresents_ = gap == presentGap_ ? steadyPresents_ + 1 : 0;
+  presentGap_ = gap;
+  lastPresentReading_ = readByGame_;
+  if (timingLog_ != nullptr) {
+    NoteTiming("frame", gameReading_);
+    NoteTiming("gate", firstReadLate_);
   }
+  bool changed =
+      frame.width != frameWidth_ || frame.height != frameHeight_ || frame.is565 != frameIs565_ || !hasFrame_;
+  if (changed) redrawAll_ = true;
   const auto rowPixels = static_cast<std::size_t>(frame.width);
   const auto rowBytes = rowPixels * 2;
   framePixels_.resize(rowPixels * static_cast<std::size_t>(frame.height));
@@ -450,8 +542,12 @@ void SdlBackend::Present(const FrameView& frame) {
     if (std::memcmp(kept, row, rowBytes) != 0) {
       std::memcpy(kept, row, rowBytes);
       rowChanged_[static_cast<std::size_t>(y)] = 1;
+      changed = true;
     }
   }
+  // The same picture again (a still screen presents one a millisecond) is
+  // shown already, or waits its turn already.
+  if (!changed) return;
   frameWidth_ = frame.width;
   frameHeight_ = frame.height;
   frameIs565_ = frame.is565;
@@ -465,19 +561,22 @@ void SdlBackend::Present(const FrameView& frame) {
 }
 
 void SdlBackend::RedrawIfDue() {
-  if (renderPending_ && SDL_GetTicks() - lastRender_ >= kMinRenderGapMs) Redraw();
+  if (renderPending_ && clock_.Now() - lastRender_ >= kMinRenderGapMs) Redraw();
 }
 
 void SdlBackend::Redraw() {
   renderPending_ = false;
   if (window_ == nullptr) return;
-  lastRender_ = SDL_GetTicks();
+  // Only pictures space the drawings out: the first one follows the black
+  // of a new window at once.
+  if (hasFrame_) lastRender_ = clock_.Now();
   ++renderCount_;
   if (renderer_ != nullptr) {
     DrawWithRenderer();
   } else {
     DrawIntoWindowSurface();
   }
+  pictureShown_ = pictureShown_ || hasFrame_;
 }
 
 void SdlBackend::DrawWithRenderer() {
@@ -630,7 +729,13 @@ bool SdlBackend::OpenAudio(Mixer& mixer) {
     // The sound libraries under SDL print their own complaints about a
     // missing card; the player gets one line of ours instead.
     const QuietStandardError quiet;
-    if (!audioReady_) audioReady_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (audioFailed_) {
+      // Looked for anew, as a first time would.
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      audioReady_ = false;
+      audioFailed_ = false;
+    }
+    if (!audioReady_ && SoundWorthLookingFor()) audioReady_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     if (audioReady_) {
       SDL_AudioSpec wanted{};
       wanted.freq = kAudioRate;
@@ -642,10 +747,10 @@ bool SdlBackend::OpenAudio(Mixer& mixer) {
       // No changes allowed: SDL converts to whatever the hardware wants, and
       // the callback always gets 44.1 kHz stereo 16-bit in 1024-frame blocks.
       device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-      if (device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        audioReady_ = false;
-      }
+      // Shutting the sound down here would wait a tenth of a second for
+      // SDL's device watcher (ALSA's wakes every 100 ms) before the first
+      // picture; it goes with SDL at the end, or before another try.
+      audioFailed_ = device == 0;
     }
   }
   if (device == 0) {

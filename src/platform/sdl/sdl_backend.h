@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/pause_clock.h"
 #include "platform/sdl/controls.h"
 #include "platform/sdl/key_map.h"
+#include "platform/sdl/tick_clock.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -48,6 +50,9 @@ class SdlBackend final : public Backend {
   // Pictures presented closer together than this are not all drawn: the
   // newest is drawn once the gap has passed (play frames come every 17 ms).
   static constexpr std::uint32_t kMinRenderGapMs = 12;
+  // A game that reads the clock this many times with no other call between
+  // is only waiting for it to move: far more reads than any step makes.
+  static constexpr std::uint32_t kSpinReads = 200;
 
   explicit SdlBackend(SdlOptions options = {});
   ~SdlBackend() override;
@@ -59,6 +64,7 @@ class SdlBackend final : public Backend {
   void Shutdown();
 
   CHOMPO_BACKEND_CALLS;
+  std::uint32_t ReadClockQuietly() override;
   // Shuts down as at the end of main first, so the desktop gets its screen
   // and sound back the same way.
   [[noreturn]] void EndProcess(int exitCode) override;
@@ -102,6 +108,9 @@ class SdlBackend final : public Backend {
   const std::uint16_t* ShownPixels();
   void DrainQueue();
   void TakeSignals();
+  void StartGamepadsWhenDue();
+  // A line "<what> <monotonic ns> <value>" in the timing log, if one is kept.
+  void NoteTiming(const char* what, long long value);
   // Draws the last presented picture: after each present (at most once per
   // kMinRenderGapMs), a resize or an expose.
   void Redraw();
@@ -117,6 +126,7 @@ class SdlBackend final : public Backend {
   bool toldNoSound_ = false;
   bool videoReady_ = false;
   bool audioReady_ = false;
+  bool audioFailed_ = false;  // started, but no device opened
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;  // null: drawing into the window surface
   SDL_Texture* texture_ = nullptr;
@@ -126,7 +136,9 @@ class SdlBackend final : public Backend {
   int modeHeight_ = 240;
   bool fullScreen_ = false;
   bool cursorHidden_ = true;
-  std::uint64_t posted_ = 0;  // Post* calls made, so WaitForEvents knows when to return
+  std::uint64_t posted_ = 0;      // Post* calls made, so WaitForEvents knows when to return
+  bool gamepadsStarted_ = false;  // asked for: once a picture is shown, or at once without a window
+  bool pictureShown_ = false;
   PauseClock pause_;
   Controls controls_;
   int volume_ = 10;
@@ -149,6 +161,28 @@ class SdlBackend final : public Backend {
   int lastSurfaceHeight_ = 0;
   bool renderPending_ = false;  // a presented picture not drawn yet
   std::uint32_t lastRender_ = 0;
+  TickClock clock_;
+  // The newest reading the game was given or Idle returned at: Idle sleeps
+  // past it. Readings, not times: the game's clock may stand paused.
+  std::uint32_t seen_ = 0;
+  std::uint32_t spinReads_ = 0;        // clock reads since the game's last other call
+  std::uint64_t callsAtLastRead_ = 0;  // CallCount() then
+  std::uint64_t callsAtLastIdle_ = 0;
+  // The rhythm of the pictures: the reading each came at and the gap
+  // between the last two, repeated this many times over.
+  static constexpr std::uint32_t kSteadyPresents = 2;
+  static constexpr std::uint32_t kShortestRhythmMs = 4;
+  std::uint32_t lastPresentReading_ = 0;
+  std::uint32_t presentGap_ = 0;
+  std::uint32_t steadyPresents_ = 0;
+  std::uint32_t pumpedAt_ = 0;  // SDL's events are looked for once a reading
+  bool pumped_ = false;
+  // CHOMPO_TIMING_LOG: when each reading reached the game, for the window
+  // measurements (bench/measure_window.sh).
+  std::FILE* timingLog_ = nullptr;
+  std::uint32_t readByGame_ = 0;
+  std::int64_t firstReadLate_ = 0;  // how late the game first read readByGame_
+  std::uint32_t gameReading_ = 0;   // the game's clock as it last read it
   std::uint64_t renderCount_ = 0;
   std::vector<std::uint32_t> scratch_;
   std::vector<SDL_Rect> updateRects_;
