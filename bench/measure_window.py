@@ -293,6 +293,9 @@ def main():
     for needed in [library, os.path.join(build, "bench", "chompo-bare-window")] + [p for _, p in games]:
         if not os.path.exists(needed):
             raise SystemExit(f"measure_window: {needed} is missing (see --help)")
+    for name, path in games:
+        if not (os.path.isfile(path) and os.access(path, os.X_OK)):
+            raise SystemExit(f"measure_window: --game {name}={path} names no program (a build's chompo, its data beside it)")
     for tool in ("Xvfb", "xdotool"):
         if shutil.which(tool) is None:
             raise SystemExit(f"measure_window: {tool} is missing (apt-get install xvfb xdotool)")
