@@ -172,20 +172,30 @@ def run_start(command, env, figures, folder):
     return first is not None
 
 
+def start_program(command, env, folder, log, figures):
+    """Starts a program and waits for its first picture, noting the start-up
+    time; (None, None) when no picture came."""
+    spawned = monotonic_ns()
+    process = subprocess.Popen(command, env=env, cwd=folder, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    first = wait_first(log, process)
+    if first is None:
+        process.kill()
+        process.wait()
+        return None, None
+    figures["start-up ms"] = (first - spawned) / 1e6
+    return process, first
+
+
 def run_bare(build, drawing, env, figures):
     # A log of its own each round: an old one would give an old first picture.
     log = os.path.join(tempfile.mkdtemp(dir=env["CHOMPO_MEASURE_DIR"]), f"bare-{drawing}.log")
     env = dict(env, CHOMPO_PRESENT_LOG=log)
     program = os.path.join(build, "bench", "chompo-bare-window")
-    spawned = monotonic_ns()
-    process = subprocess.Popen([program, "--draw", drawing, "--seconds", str(BARE_SECONDS)], env=env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    first = wait_first(log, process)
-    if first is None:
-        process.kill()
-        process.wait()
+    process, first = start_program([program, "--draw", drawing, "--seconds", str(BARE_SECONDS)], env, None,
+                                   log, figures)
+    if process is None:
         return False
-    figures["start-up ms"] = (first - spawned) / 1e6
     window_figures(process.pid, first, BARE_WINDOW, log, figures, "17 ms loop")
     figures["peak memory MB"] = peak_rss_mb(process.pid)
     process.wait()
@@ -203,15 +213,9 @@ def run_game(path, env, figures):
                XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_DATA_HOME=os.path.join(home, "data"))
     for variable in ("CHOMPO_WINDOWED", "CHOMPO_SOFTWARE", "CHOMPO_DATA", "SDL_RENDER_DRIVER"):
         env.pop(variable, None)
-    spawned = monotonic_ns()
-    process = subprocess.Popen([path, "--windowed"], env=env, cwd=folder, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
-    first = wait_first(log, process)
-    if first is None:
-        process.kill()
-        process.wait()
+    process, first = start_program([path, "--windowed"], env, folder, log, figures)
+    if process is None:
         return False
-    figures["start-up ms"] = (first - spawned) / 1e6
     window_figures(process.pid, first, GAME_WINDOWS["attract"], log, figures, "attract")
     window_figures(process.pid, first, GAME_WINDOWS["title"], log, figures, "title")
     sleep_until(first + int(SPACE_AT * 1e9))
