@@ -135,6 +135,9 @@ run_target() {
   found=$(($(find "$dir/crashes" -type f | wc -l) - before))
   if [ "$status" -eq 0 ]; then
     printf '%-12s %10s runs in %6d s, %6s/s, 0 crashes\n' "$target" "${runs:-?}" "$took" "${rate:-?}"
+  elif [ "$status" -eq 72 ] && [ "$found" -eq 0 ]; then
+    # libFuzzer's own status when it is interrupted (SIGINT): no finding.
+    printf '%-12s %10s runs in %6d s, %6s/s, 0 crashes, interrupted\n' "$target" "${runs:-?}" "$took" "${rate:-?}"
   else
     printf '%-12s %10s runs in %6d s, %6s/s, CRASHED (exit %d): %d new input(s) in %s, log %s\n' "$target" \
       "${runs:-?}" "$took" "${rate:-?}" "$status" "$found" "$dir/crashes" "$dir/last.log"
