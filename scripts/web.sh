@@ -60,7 +60,8 @@ case "$mode" in
     cp "$work/attract/frame-00012000.png" "$reference/attract.png"
     cp "$work/start/frame-00001000.png" "$reference/start.png"
     cd "$root/tests/web"
-    npm ci --no-audit --no-fund --loglevel=error
+    # puppeteer-core is pinned in package.json; no lock file is kept.
+    npm install --no-package-lock --no-audit --no-fund --loglevel=error
     node browser_test.js "$out/web" "$reference" "$out/screenshots"
     ;;
 esac
