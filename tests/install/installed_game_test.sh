@@ -67,11 +67,12 @@ cp "$XDG_CONFIG_HOME/chompo/chompo.ini" "$work/settings.ini"
 # The real window, under a small window manager.
 cat >"$work/session.sh" <<SESSION
 # Job control: a job started in the background of a script would otherwise
-# begin with SIGINT ignored, which the game rightly keeps ignoring.
+# begin with SIGINT ignored, which the game rightly keeps ignoring; env
+# gives SIGINT back even when this test itself was started with it ignored.
 set -m
 openbox >/dev/null 2>&1 &
 sleep 1
-"$chompo" --windowed >"$work/out.log" 2>&1 &
+env --default-signal=INT "$chompo" --windowed >"$work/out.log" 2>&1 &
 game=\$!
 for _ in \$(seq 50); do
   window=\$(xdotool search --name "Chompo Ver 1.0" 2>/dev/null | head -1)
